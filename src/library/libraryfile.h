@@ -1,0 +1,67 @@
+#pragma once
+
+#include "gamerecord.h"
+
+#include <string>
+
+namespace quorvel {
+
+inline constexpr const char *kLibraryFileName = "quorvels.dat";
+
+// Error codes of the library file and their texts for the user.
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kInvalidFilename = 3;
+inline constexpr int kTooManyOpenFiles = 4;
+inline constexpr int kAccessDenied = 5;
+inline constexpr int kReadBeyondEnd = 100;
+inline constexpr int kDiskFull = 101;
+
+// "File not found", ..., or "I/O error <code>" for a code without a text of its own.
+std::string ioErrorText(int code);
+
+// The code of a failing system call's errno, by meaning. `path` is the file the call was
+// about: a missing file in a missing folder is a bad name, as it is on the system the
+// library file comes from.
+int ioErrorCode(int errnum, const std::string &path);
+
+// The library file: a flat file of GameRecords, 6686 bytes each, no header. Every
+// operation either succeeds or throws InOutError with the code and text of the failure.
+// The handle is closed when the object goes, also on a failing path.
+class LibraryFile {
+public:
+    explicit LibraryFile(std::string fileName = kLibraryFileName);
+    ~LibraryFile();
+    LibraryFile(const LibraryFile &) = delete;
+    LibraryFile &operator=(const LibraryFile &) = delete;
+
+    // Opens the existing file for reading and writing, at record 0.
+    void Open();
+    // Creates the file, or empties the existing one, for reading and writing, at record 0.
+    void Create();
+    // Number of whole records; a partial record at the end does not count.
+    int Count();
+    // Positions at record n; n == Count() prepares an append. The index is not checked.
+    void Seek(int n);
+    // Reads the record at the position and advances one record. Fails with
+    // "Read beyond end of file" when no whole record is there; `record` is then unchanged.
+    void Read(GameRecord &record);
+    // Writes the record at the position (appending at the end) and advances one record.
+    void Write(const GameRecord &record);
+    // Cuts the file at the position.
+    void Truncate();
+    void Close();
+
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string &fileName() const { return fileName_; }
+
+private:
+    [[noreturn]] void fail(int errnum) const;
+    [[noreturn]] static void failCode(int code);
+    void requireOpen() const;
+
+    std::string fileName_;
+    int fd_ = -1;
+    long long position_ = 0; // byte offset of the next Read or Write
+};
+
+} // namespace quorvel

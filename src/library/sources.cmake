@@ -1,0 +1,7 @@
+# Sources of the game library: the record, the library file, the default library.
+target_sources(quorvel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ansi.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/libraryfile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/defaultlibrary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/defaultgames.cpp
+)
