@@ -1,1 +1,4 @@
-# Sources of the editor subsystem.
+# Sources of the game editor.
+target_sources(quorvel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/editorpage.cpp
+)

@@ -4,4 +4,8 @@ target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/libraryfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/defaultlibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/defaultgames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gameselection.cpp
+)
+target_sources(quorvel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/selectgame.cpp
 )

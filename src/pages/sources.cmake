@@ -1,1 +1,4 @@
-# Sources of the pages subsystem.
+# Sources of the card descriptions page and the fixed text pages.
+target_sources(quorvel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/cardspage.cpp
+)

@@ -2,3 +2,13 @@
 target_sources(quorvel_sound PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fluidplayer.cpp
 )
+target_sources(quorvel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/board.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scoring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/turnengine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tickclock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tunes.cpp
+)
+target_sources(quorvel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/playpage.cpp
+)

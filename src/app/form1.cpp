@@ -1,0 +1,207 @@
+#include "form1.h"
+
+#include "errorreport.h"
+#include "play/fluidplayer.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QIcon>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace quorvel {
+namespace {
+
+// The layout names Windows fonts; use the closest free ones this system has.
+void installFontFallbacks()
+{
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
+                               {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")});
+}
+
+// Labels whose size the layout fixes; every other label sizes itself to its text.
+bool hasFixedSize(const QLabel *label)
+{
+    static const QStringList fixed = {
+        QStringLiteral("Label1"), QStringLiteral("StaticText1"), QStringLiteral("Image1"),
+        QStringLiteral("Image2"), QStringLiteral("Image3"), QStringLiteral("Image4"),
+        QStringLiteral("Image5")};
+    return fixed.contains(label->objectName());
+}
+
+unsigned clockSeed()
+{
+    using namespace std::chrono;
+    const auto now = system_clock::now().time_since_epoch();
+    return static_cast<unsigned>(duration_cast<milliseconds>(now).count() % 86400000);
+}
+
+} // namespace
+
+void onClick(QAbstractButton *button, TForm1 *form, void (TForm1::*handler)())
+{
+    QObject::connect(button, &QAbstractButton::clicked, form,
+                     [form, handler] { guarded([&] { (form->*handler)(); }); });
+}
+
+void autoSize(QLabel *label)
+{
+    const int width = label->fontMetrics().horizontalAdvance(label->text()) +
+                      2 * label->frameWidth() + 1;
+    label->resize(qMax(1, width), label->height());
+}
+
+TForm1::TForm1(Options options)
+    : player_(options.player ? std::move(options.player) : std::make_unique<FluidPlayer>()),
+      clock(pump_, [this] { repaintBoard(); }),
+      tunes(*player_, clock),
+      exitProgram_(std::move(options.exitProgram)),
+      seed_(options.seed)
+{
+    installFontFallbacks();
+    ui.setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(632, 436);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/festral-quorvel-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/icons/festral-quorvel-128.png"), QSize(128, 128));
+    setWindowIcon(icon);
+
+    ui.MediaPlayer1->hide();
+    ui.Label57->lower();
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (!hasFixedSize(label))
+            autoSize(label);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(10);
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    Timer1->start();
+
+    connectApp();
+    connectPlayPage();
+    connectSelection();
+    connectEditor();
+    connectPages();
+
+    guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1()
+{
+    Timer1->stop();
+    FormDestroy();
+    player_->close();
+}
+
+void TForm1::connectApp()
+{
+    onClick(ui.Button1, this, &TForm1::Button1Click);
+    connect(ui.PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
+}
+
+void TForm1::FormCreate()
+{
+    ui.FestquorGrid1->setColCount(kBoardColumns);
+    ui.FestquorGrid1->setRowCount(kBoardRows);
+    selection.GameIndex = 0;
+    editor.EditIndex = 0;
+    for (int c = 0; c < kBoardColumns; ++c)
+        ui.FestquorGrid1->setColWidth(c, 122);
+    for (int r = 0; r < kBoardRows; ++r)
+        ui.FestquorGrid1->setRowHeight(r, 58);
+    random_.seed(seed_ ? *seed_ : clockSeed());
+    move(0, 0);
+    for (int i = 0; i < kImageCount; ++i) {
+        PlayImages.create(i);
+        EditImages.create(i);
+    }
+    // Each of the two start-up clicks reports its own failure; start-up goes on, so the
+    // editor still stores its records for the rest of the run.
+    ui.SelectGame->click();
+    editor.EditorLoaded = false;
+    ui.EditorFirst->click();
+    editor.EditorLoaded = true;
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::FormClose()
+{
+    StoreEditRecord();
+}
+
+void TForm1::FormDestroy()
+{
+    for (int i = 0; i < kImageCount; ++i) {
+        guarded([&] {
+            PlayImages.release(i);
+            EditImages.release(i);
+        });
+    }
+}
+
+void TForm1::Button1Click()
+{
+    // Ends the program at once, from inside the click: the close handler does not run, so
+    // nothing of the editor is stored.
+    Timer1->stop();
+    FormDestroy();
+    player_->close();
+    if (exitProgram_) {
+        exitProgram_(0);
+        return;
+    }
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!shownOnce_ && !event->spontaneous()) {
+        shownOnce_ = true;
+        pageShown(ui.PageControl1->currentIndex());
+    }
+}
+
+void TForm1::pageShown(int index)
+{
+    QWidget *page = ui.PageControl1->widget(index);
+    guarded([&] {
+        if (page == ui.Festral)
+            FestralShow();
+        else if (page == ui.QuorvelEditor)
+            QuorvelEditorShow();
+        else if (page == ui.AboutTheCards)
+            AboutTheCardsShow();
+        else if (page == ui.GetSaved)
+            GetSavedShow();
+        else if (page == ui.HelpSheet)
+            HelpSheetShow();
+        else if (page == ui.ReadMe)
+            ReadMeShow();
+    });
+}
+
+void TForm1::reportError(const std::string &message)
+{
+    ErrorReport::show(message);
+}
+
+} // namespace quorvel

@@ -1,0 +1,147 @@
+// The play page: the board's painting, the turn engine's click, the players button, the
+// music switch, NEW, the tick clock and the tunes of the game in play.
+#include "app/errorreport.h"
+#include "app/form1.h"
+
+#include <QPainter>
+#include <QTimer>
+
+namespace quorvel {
+
+void TForm1::connectPlayPage()
+{
+    ui.FestquorGrid1->setDrawCellHandler(
+        [this](QPainter &canvas, int col, int row, const QRect &rect) {
+            FestquorGrid1DrawCell(canvas, col, row, rect);
+        });
+    connect(ui.FestquorGrid1, &GridBase::cellClicked, this,
+            [this] { guarded([this] { FestquorGrid1Click(); }); });
+    onClick(ui.SelectPlayers, this, &TForm1::SelectPlayersClick);
+    onClick(ui.Button2, this, &TForm1::Button2Click);
+    onClick(ui.NewGame, this, &TForm1::NewGameClick);
+    showFrameColour(PlayerColour(kRed));
+}
+
+void TForm1::FestquorGrid1Click()
+{
+    engine.Click(ui.FestquorGrid1->currentCol(), ui.FestquorGrid1->currentRow());
+}
+
+void TForm1::FestquorGrid1DrawCell(QPainter &canvas, int col, int row, const QRect &rect)
+{
+    const int card = engine.board.CardNumber[col][row];
+    int slot;
+    switch (engine.board.CellState[col][row]) {
+    case kFaceDown:
+        slot = kCardBackSlot;
+        break;
+    case kFaceUp:
+        if (card < 1 || card > kBoardCells)
+            return;
+        slot = PictureOf(card);
+        break;
+    case kMatchedByRed:
+        slot = kRedCardSlot;
+        break;
+    case kMatchedByRed + 1:
+        slot = kGreenCardSlot;
+        break;
+    case kMatchedByRed + 2:
+        slot = kBlueCardSlot;
+        break;
+    default:
+        return;
+    }
+    PlayImages.draw(canvas, slot, rect.topLeft());
+}
+
+void TForm1::SelectPlayersClick()
+{
+    const QString caption = ui.SelectPlayers->text();
+    if (caption == QLatin1String("1"))
+        ui.SelectPlayers->setText(QStringLiteral("2"));
+    else if (caption == QLatin1String("2"))
+        ui.SelectPlayers->setText(QStringLiteral("3"));
+    else if (caption == QLatin1String("3"))
+        ui.SelectPlayers->setText(QStringLiteral("1"));
+}
+
+void TForm1::Button2Click()
+{
+    ui.Button2->setText(MusicOn() ? QStringLiteral("NO MUSIC") : QStringLiteral("MUSIC"));
+}
+
+void TForm1::NewGameClick()
+{
+    Deal();
+}
+
+void TForm1::FestralShow()
+{
+    if (MusicOn())
+        StartTune(PlayRecord, 1);
+}
+
+void TForm1::Timer1Timer()
+{
+    clock.Timer1Timer();
+}
+
+void TForm1::Deal()
+{
+    engine.Deal([this](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); });
+}
+
+bool TForm1::MusicOn() const
+{
+    return quorvel::MusicOn(ui.Button2->text().toStdString());
+}
+
+void TForm1::StartTune(const GameRecord &record, int slot)
+{
+    tunes.StartTune(textOf(record.Midis[slot]));
+}
+
+void TForm1::repaintBoard()
+{
+    ui.FestquorGrid1->viewport()->repaint();
+}
+
+void TForm1::restartTicks()
+{
+    clock.TickCount = 0;
+}
+
+void TForm1::enablePlayersButton(bool enabled)
+{
+    ui.SelectPlayers->setEnabled(enabled);
+}
+
+std::string TForm1::playersCaption()
+{
+    return ui.SelectPlayers->text().toStdString();
+}
+
+void TForm1::showStatus(const std::string &text)
+{
+    ui.Label1->setText(QString::fromStdString(text));
+}
+
+void TForm1::showFrameColour(Rgb colour)
+{
+    QPalette palette = ui.Panel2->palette();
+    palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
+    ui.Panel2->setPalette(palette);
+}
+
+void TForm1::playCardTune(int picture)
+{
+    tunes.PlayCardTune(MusicOn(), textOf(PlayRecord.Midis[picture]));
+}
+
+void TForm1::playWinTune()
+{
+    tunes.PlayTuneToEnd(textOf(PlayRecord.Midis[kWinTuneSlot]));
+}
+
+} // namespace quorvel
