@@ -1,0 +1,382 @@
+#include "fluidplayer.h"
+
+#include "app/quorvelerror.h"
+
+#include <fluidsynth.h>
+
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <new>
+
+namespace quorvel {
+
+namespace {
+
+// FluidSynth forbids freeing a player while an audio driver renders for its synthesiser, and
+// its player can neither rewind nor change its file. So every play gets a fresh player, a
+// stopped one is kept, and once this many have gathered, open() restarts the audio driver
+// and frees them in between. A stopped player costs a few kilobytes and no rendering time.
+constexpr std::size_t kRetiredLimit = 64;
+
+// A playing tune's tick advances with every block the audio thread renders. No advance for
+// this long means that the output has died (the sound server went away, say): the tune then
+// no longer counts as playing, so nobody waits for it forever.
+constexpr std::chrono::nanoseconds kStallLimit = std::chrono::seconds(2);
+
+// Nanoseconds on the steady clock.
+std::int64_t steadyNow()
+{
+    using std::chrono::nanoseconds;
+    return std::chrono::duration_cast<nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string inQuotes(const std::string &text)
+{
+    return '"' + text + '"';
+}
+
+// FluidSynth's own log: real errors go to stderr, the chatter nowhere. While audio drivers
+// are tried one after the other, a failing candidate is expected, so its complaints are held
+// back and shown only when no driver could be started.
+struct FluidLog {
+    std::mutex mutex;
+    bool holding = false;
+    std::string held;
+
+    static FluidLog &instance()
+    {
+        static FluidLog log;
+        return log;
+    }
+
+    static void write(int, const char *message, void *)
+    {
+        FluidLog &log = instance();
+        const std::lock_guard lock(log.mutex);
+        if (log.holding)
+            log.held += std::string("fluidsynth: ") + message + '\n';
+        else
+            std::fprintf(stderr, "fluidsynth: %s\n", message);
+    }
+
+    static void install()
+    {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            fluid_set_log_function(FLUID_PANIC, write, nullptr);
+            fluid_set_log_function(FLUID_ERR, write, nullptr);
+            fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+            fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+            fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        });
+    }
+
+    void hold(bool on)
+    {
+        const std::lock_guard lock(mutex);
+        holding = on;
+        if (on)
+            held.clear();
+    }
+
+    void releaseHeld()
+    {
+        const std::lock_guard lock(mutex);
+        std::fputs(held.c_str(), stderr);
+        held.clear();
+    }
+};
+
+// Reads the whole tune, so that FluidSynth's audio thread parses it from memory instead of
+// touching the disk. Throws MediaError naming the file when it cannot serve as a tune.
+std::vector<char> readTune(const std::string &fileName)
+{
+    namespace fs = std::filesystem;
+    if (fileName.empty())
+        throw MediaError("The tune file name is empty");
+    std::error_code error;
+    const fs::file_status status = fs::status(fileName, error);
+    if (status.type() == fs::file_type::not_found)
+        throw MediaError("The tune file " + inQuotes(fileName) + " does not exist");
+    if (error)
+        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+    if (!fs::is_regular_file(status))
+        throw MediaError("The file " + inQuotes(fileName) + " is not a MIDI file");
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+    if (!fluid_is_midifile(fileName.c_str()))
+        throw MediaError("The file " + inQuotes(fileName) + " is not a MIDI file");
+    std::vector<char> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+    return data;
+}
+
+template <typename Number>
+bool parseNumber(const std::string &text, Number &number)
+{
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    return error == std::errc() && stop == end;
+}
+
+// Sets a FluidSynth setting from its text form, converted to the setting's own type.
+void applySetting(fluid_settings_t *settings, const std::string &name, const std::string &value)
+{
+    const char *key = name.c_str();
+    int whole = 0;
+    double real = 0;
+    bool done = false;
+    switch (fluid_settings_get_type(settings, key)) {
+    case FLUID_STR_TYPE:
+        done = fluid_settings_setstr(settings, key, value.c_str()) == FLUID_OK;
+        break;
+    case FLUID_INT_TYPE:
+        done = parseNumber(value, whole)
+               && fluid_settings_setint(settings, key, whole) == FLUID_OK;
+        break;
+    case FLUID_NUM_TYPE:
+        done = parseNumber(value, real)
+               && fluid_settings_setnum(settings, key, real) == FLUID_OK;
+        break;
+    default:
+        break;
+    }
+    if (!done)
+        throw MediaError("The audio setting " + inQuotes(name + "=" + value) + " is not valid");
+}
+
+// One play of a tune. FluidSynth's player parses the file on the audio thread when it
+// starts, so what the window's thread needs to know is handed over here, by the audio thread
+// itself, instead of being read from the player's tracks while they may be changing.
+struct Tune {
+    fluid_player_t *player = nullptr;
+    std::atomic<int> totalTicks{-1}; // -1 until the audio thread has loaded the file
+    std::atomic<int> tick{0};
+    std::atomic<std::int64_t> lastAdvance{0}; // steadyNow() of the last tick change
+
+    // Runs on the audio thread whenever the player's tick changes; the events up to that
+    // tick reach the synthesiser within the same audio block.
+    static int onTick(void *data, int tick)
+    {
+        auto *tune = static_cast<Tune *>(data);
+        if (tune->totalTicks.load(std::memory_order_relaxed) < 0) {
+            tune->totalTicks.store(fluid_player_get_total_ticks(tune->player),
+                                   std::memory_order_release);
+        }
+        tune->tick.store(tick, std::memory_order_release);
+        tune->lastAdvance.store(steadyNow(), std::memory_order_release);
+        return FLUID_OK;
+    }
+};
+
+} // namespace
+
+struct FluidPlayer::Impl {
+    explicit Impl(Options options) : options(std::move(options)) {}
+    ~Impl();
+
+    void createSynth(const std::string &tuneName);
+    void destroySynth();
+    void startDriver(const std::string &tuneName);
+    void stopDriver();
+    void silence();
+    void retireCurrent();
+    void freeRetired();
+
+    Options options;
+    std::string fileName;
+    std::vector<char> tuneData; // the open tune, as read by open()
+    bool isOpen = false;
+
+    fluid_settings_t *settings = nullptr;
+    fluid_synth_t *synth = nullptr;
+    fluid_audio_driver_t *driver = nullptr;
+    std::unique_ptr<Tune> current;               // the tune of the last play()
+    std::vector<std::unique_ptr<Tune>> retired;  // stopped, freed only while no driver runs
+};
+
+FluidPlayer::Impl::~Impl()
+{
+    stopDriver();
+    if (current)
+        retired.push_back(std::move(current));
+    freeRetired();
+    destroySynth();
+}
+
+void FluidPlayer::Impl::createSynth(const std::string &tuneName)
+{
+    try {
+        settings = new_fluid_settings();
+        if (!settings)
+            throw std::bad_alloc();
+        for (const auto &[name, value] : options.settings)
+            applySetting(settings, name, value);
+        synth = new_fluid_synth(settings);
+        if (!synth)
+            throw MediaError("The synthesiser to play " + inQuotes(tuneName)
+                             + " cannot be started");
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(options.soundFont, error)
+            || fluid_synth_sfload(synth, options.soundFont.c_str(), 1) == FLUID_FAILED) {
+            throw MediaError("The sound font " + inQuotes(options.soundFont) + " to play "
+                             + inQuotes(tuneName) + " cannot be loaded");
+        }
+    } catch (...) {
+        destroySynth();
+        throw;
+    }
+}
+
+void FluidPlayer::Impl::destroySynth()
+{
+    if (synth)
+        delete_fluid_synth(synth);
+    if (settings)
+        delete_fluid_settings(settings);
+    synth = nullptr;
+    settings = nullptr;
+}
+
+void FluidPlayer::Impl::startDriver(const std::string &tuneName)
+{
+    FluidLog &log = FluidLog::instance();
+    log.hold(true);
+    for (const std::string &name : options.drivers) {
+        if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK)
+            continue;
+        driver = new_fluid_audio_driver(settings, synth);
+        if (driver) {
+            log.hold(false);
+            return;
+        }
+    }
+    log.releaseHeld();
+    log.hold(false);
+    std::string tried;
+    for (const std::string &name : options.drivers)
+        tried += (tried.empty() ? "" : ", ") + name;
+    throw MediaError("No audio output is available to play " + inQuotes(tuneName) + ": tried "
+                     + (tried.empty() ? std::string("no driver") : tried));
+}
+
+void FluidPlayer::Impl::stopDriver()
+{
+    if (driver)
+        delete_fluid_audio_driver(driver);
+    driver = nullptr;
+}
+
+// Cuts every sounding note and restores the channels' programs and controllers, so that a
+// tune never inherits the instruments of the one before.
+void FluidPlayer::Impl::silence()
+{
+    if (synth)
+        fluid_synth_system_reset(synth);
+}
+
+void FluidPlayer::Impl::retireCurrent()
+{
+    if (!current)
+        return;
+    fluid_player_stop(current->player);
+    silence();
+    retired.push_back(std::move(current));
+}
+
+void FluidPlayer::Impl::freeRetired()
+{
+    for (const std::unique_ptr<Tune> &tune : retired)
+        delete_fluid_player(tune->player);
+    retired.clear();
+}
+
+FluidPlayer::FluidPlayer() : FluidPlayer(Options()) {}
+
+FluidPlayer::FluidPlayer(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+FluidPlayer::~FluidPlayer() = default;
+
+void FluidPlayer::setFileName(const std::string &fileName)
+{
+    impl_->fileName = fileName;
+}
+
+void FluidPlayer::open()
+{
+    Impl &d = *impl_;
+    close();
+    FluidLog::install();
+    std::vector<char> data = readTune(d.fileName);
+    if (!d.synth)
+        d.createSynth(d.fileName);
+    if (d.retired.size() >= kRetiredLimit) {
+        d.stopDriver();
+        d.freeRetired();
+    }
+    if (!d.driver)
+        d.startDriver(d.fileName);
+    d.tuneData = std::move(data);
+    d.isOpen = true;
+}
+
+void FluidPlayer::play()
+{
+    Impl &d = *impl_;
+    if (!d.isOpen || !d.driver)
+        return;
+    try {
+        d.retireCurrent();
+        auto tune = std::make_unique<Tune>();
+        tune->player = new_fluid_player(d.synth);
+        if (!tune->player)
+            return;
+        Tune &started = *tune;
+        d.current = std::move(tune);
+        if (fluid_player_set_tick_callback(started.player, Tune::onTick, &started) != FLUID_OK
+            || fluid_player_add_mem(started.player, d.tuneData.data(), d.tuneData.size())
+                   != FLUID_OK) {
+            d.retireCurrent();
+            return;
+        }
+        // A note that the previous tune's last audio block sent after its stop is cut here.
+        d.silence();
+        started.lastAdvance.store(steadyNow(), std::memory_order_release);
+        fluid_player_play(started.player);
+    } catch (const std::bad_alloc &) {
+        // The tune stays silent; isPlaying() reads false.
+    }
+}
+
+bool FluidPlayer::isPlaying()
+{
+    const Tune *tune = impl_->current.get();
+    if (!tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
+        return false;
+    const std::int64_t quiet = steadyNow() - tune->lastAdvance.load(std::memory_order_acquire);
+    if (quiet > kStallLimit.count())
+        return false;
+    const int total = tune->totalTicks.load(std::memory_order_acquire);
+    return total < 0 || tune->tick.load(std::memory_order_acquire) < total;
+}
+
+void FluidPlayer::close()
+{
+    Impl &d = *impl_;
+    d.retireCurrent();
+    d.tuneData.clear();
+    d.isOpen = false;
+}
+
+} // namespace quorvel
