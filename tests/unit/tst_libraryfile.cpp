@@ -1,0 +1,237 @@
+#include "tempfolder.h"
+
+#include "app/quorvelerror.h"
+#include "library/gamerecord.h"
+#include "library/libraryfile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+namespace {
+
+using test::fileBytes;
+using test::TempFolder;
+using test::writeBytes;
+
+// A record whose every byte is set, so a round trip shows any byte that is lost.
+GameRecord patternRecord(int seed)
+{
+    GameRecord r;
+    for (std::size_t i = 0; i < kRecordSize; ++i)
+        r.data()[i] = static_cast<std::uint8_t>((i * 7 + seed * 13) % 251);
+    return r;
+}
+
+int codeOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const InOutError &e) {
+        EXPECT_EQ(e.what(), ioErrorText(e.code()));
+        return e.code();
+    }
+    return 0;
+}
+
+TEST(GameRecord, FieldsLieAtTheirOffsets)
+{
+    GameRecord r = GameRecord::zeroed();
+    r.Name.assign("N");
+    r.Bmps[0].assign("B0");
+    r.Bmps[15].assign("B15");
+    r.Midis[0].assign("M0");
+    r.Midis[1].assign("M1");
+    r.Midis[15].assign("M15");
+    r.description(1).assign("D1");
+    r.description(43).assign("D43");
+    r.description(45).assign("D45");
+    const auto at = [&](std::size_t offset, const std::string &text) {
+        EXPECT_EQ(r.data()[offset], text.size()) << "length byte at " << offset;
+        EXPECT_EQ(std::memcmp(r.data() + offset + 1, text.data(), text.size()), 0) << offset;
+    };
+    at(0, "N");
+    at(101, "B0");
+    at(866, "B15");
+    at(1121, "M0");
+    at(1172, "M1");
+    at(1886, "M15");
+    at(2141, "D1");
+    at(6383, "D43");
+    at(6585, "D45");
+    // Descriptions[45] holds 100 characters up to the last byte of the record.
+    r.description(45).assign(std::string(100, 'z'));
+    EXPECT_EQ(r.data()[6685], 'z');
+}
+
+TEST(GameRecord, StoringCutsToCapacityAndKeepsLeftovers)
+{
+    GameRecord r = GameRecord::zeroed();
+    r.Name.assign(std::string(120, 'a'));
+    EXPECT_EQ(r.Name.str(), std::string(100, 'a'));
+    r.Bmps[3].assign(std::string(60, 'b'));
+    EXPECT_EQ(r.Bmps[3].str().size(), 50u);
+    EXPECT_EQ(r.Bmps[4].str(), "");  // the next field is untouched
+
+    r.Name.assign("short");
+    EXPECT_EQ(r.Name.str(), "short");
+    EXPECT_EQ(r.Name.chars[5], 'a'); // bytes after the length are left as they were
+    r.Name.clear();
+    EXPECT_EQ(r.Name.str(), "");
+    EXPECT_EQ(r.Name.chars[0], 's');
+}
+
+TEST(GameRecord, DamagedLengthByteReadsAsCapacity)
+{
+    GameRecord r = patternRecord(1);
+    r.Bmps[2].length = 200;
+    EXPECT_EQ(r.Bmps[2].str().size(), 50u);
+    r.Name.length = 255;
+    EXPECT_EQ(r.Name.str().size(), 100u);
+}
+
+TEST(LibraryFile, RecordsRoundTripByteForByte)
+{
+    TempFolder folder;
+    const GameRecord a = patternRecord(1), b = patternRecord(2), c = patternRecord(3);
+    {
+        LibraryFile file;
+        file.Create();
+        file.Write(a);
+        file.Write(b);
+        file.Close();
+    }
+    LibraryFile file;
+    file.Open();
+    EXPECT_EQ(file.Count(), 2);
+    file.Seek(2); // append
+    file.Write(c);
+    file.Seek(1);
+    GameRecord read = GameRecord::zeroed();
+    file.Read(read);
+    EXPECT_EQ(std::memcmp(read.data(), b.data(), kRecordSize), 0);
+    file.Read(read); // Read advances one record
+    EXPECT_EQ(std::memcmp(read.data(), c.data(), kRecordSize), 0);
+    EXPECT_EQ(file.Count(), 3);
+    file.Close();
+
+    const std::string bytes = fileBytes("quorvels.dat");
+    ASSERT_EQ(bytes.size(), 3 * kRecordSize);
+    EXPECT_EQ(std::memcmp(bytes.data() + kRecordSize, b.data(), kRecordSize), 0);
+}
+
+TEST(LibraryFile, CountIgnoresAPartialTail)
+{
+    TempFolder folder;
+    writeBytes("quorvels.dat", std::string(4 * kRecordSize + 100, 'x'));
+    LibraryFile file;
+    file.Open();
+    EXPECT_EQ(file.Count(), 4);
+    GameRecord r = GameRecord::zeroed();
+    file.Seek(4);
+    EXPECT_EQ(codeOf([&] { file.Read(r); }), kReadBeyondEnd);
+    EXPECT_EQ(r.Name.length, 0) << "a failed read leaves the buffer as it was";
+}
+
+TEST(LibraryFile, EmptyFileHoldsNoRecord)
+{
+    TempFolder folder;
+    writeBytes("quorvels.dat", "");
+    LibraryFile file;
+    file.Open();
+    EXPECT_EQ(file.Count(), 0);
+    GameRecord r;
+    file.Seek(0);
+    EXPECT_EQ(codeOf([&] { file.Read(r); }), kReadBeyondEnd);
+    EXPECT_EQ(ioErrorText(kReadBeyondEnd), "Read beyond end of file");
+}
+
+TEST(LibraryFile, TruncateCutsAtThePosition)
+{
+    TempFolder folder;
+    LibraryFile file;
+    file.Create();
+    for (int i = 0; i < 3; ++i)
+        file.Write(patternRecord(i));
+    file.Seek(2);
+    file.Truncate();
+    EXPECT_EQ(file.Count(), 2);
+    file.Close();
+    EXPECT_EQ(fileBytes("quorvels.dat").size(), 2 * kRecordSize);
+}
+
+TEST(LibraryFile, FailuresCarryTheirCodeAndText)
+{
+    TempFolder folder;
+    EXPECT_EQ(codeOf([] { LibraryFile().Open(); }), kFileNotFound);
+    EXPECT_EQ(ioErrorText(kFileNotFound), "File not found");
+    EXPECT_EQ(codeOf([] { LibraryFile("no-such-folder/quorvels.dat").Create(); }),
+              kInvalidFilename);
+    EXPECT_EQ(ioErrorText(kInvalidFilename), "Invalid filename");
+    EXPECT_EQ(codeOf([] { LibraryFile(std::string(5000, 'n')).Open(); }), kInvalidFilename);
+
+    writeBytes("quorvels.dat", std::string(kRecordSize, 'x'));
+    ::chmod("quorvels.dat", 0444);
+    if (::geteuid() != 0) { // root may write anyway
+        EXPECT_EQ(codeOf([] { LibraryFile().Open(); }), kAccessDenied);
+    }
+    EXPECT_EQ(ioErrorText(kAccessDenied), "File access denied");
+    std::filesystem::create_directory("adir");
+    EXPECT_EQ(codeOf([] { LibraryFile("adir").Open(); }), kAccessDenied);
+
+    EXPECT_EQ(ioErrorText(kTooManyOpenFiles), "Too many open files");
+    EXPECT_EQ(ioErrorText(kDiskFull), "Disk full");
+    EXPECT_EQ(ioErrorText(32), "I/O error 32");
+}
+
+TEST(LibraryFile, SystemErrorsMapByMeaning)
+{
+    EXPECT_EQ(ioErrorCode(ENOENT, "quorvels.dat"), kFileNotFound);
+    EXPECT_EQ(ioErrorCode(ENOTDIR, "x/quorvels.dat"), kInvalidFilename);
+    EXPECT_EQ(ioErrorCode(ENAMETOOLONG, "x"), kInvalidFilename);
+    EXPECT_EQ(ioErrorCode(EMFILE, "x"), kTooManyOpenFiles);
+    EXPECT_EQ(ioErrorCode(ENFILE, "x"), kTooManyOpenFiles);
+    EXPECT_EQ(ioErrorCode(EACCES, "x"), kAccessDenied);
+    EXPECT_EQ(ioErrorCode(EROFS, "x"), kAccessDenied);
+    EXPECT_EQ(ioErrorCode(ENOSPC, "x"), kDiskFull);
+    EXPECT_EQ(ioErrorCode(EIO, "x"), EIO); // anything else keeps its own number
+}
+
+TEST(LibraryFile, WritingToAFullDiskReportsDiskFull)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    LibraryFile file("/dev/full");
+    file.Open();
+    EXPECT_EQ(codeOf([&] { file.Write(GameRecord::zeroed()); }), kDiskFull);
+}
+
+TEST(LibraryFile, HandleIsClosedOnAFailingPath)
+{
+    TempFolder folder;
+    writeBytes("quorvels.dat", "");
+    const auto openFiles = [] {
+        int n = 0;
+        for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator("/proc/self/fd"))
+            ++n;
+        return n;
+    };
+    const int before = openFiles();
+    for (int i = 0; i < 50; ++i) {
+        try {
+            LibraryFile file;
+            file.Open();
+            GameRecord r;
+            file.Read(r);
+        } catch (const InOutError &) {
+        }
+    }
+    EXPECT_EQ(openFiles(), before);
+}
+
+} // namespace
+} // namespace quorvel
