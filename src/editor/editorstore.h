@@ -1,0 +1,85 @@
+#pragma once
+
+#include "editorstate.h"
+#include "library/ansi.h"
+#include "library/libraryfile.h"
+
+#include <array>
+#include <string>
+
+namespace quorvel {
+
+// What the editor's controls show, as UTF-8: the game name, the picture names Bmps[0..18]
+// and the tune names Midis[1..18] (midis[0] is never shown and never stored).
+struct EditorFields {
+    std::string name;
+    std::array<std::string, kImageCount> bmps;
+    std::array<std::string, kImageCount> midis;
+};
+
+// The four buttons that move the editor through the library.
+enum class EditorStep { First, Previous, Next, Last };
+
+// Stores a control's UTF-8 text into a field: converted to the file's code page, cut to
+// the field's capacity, the bytes after it left as they were.
+template <std::size_t N>
+void storeText(ShortString<N> &field, const std::string &utf8)
+{
+    field.assign(utf8ToAnsi(utf8));
+}
+
+// Copies the controls into the record, in the order the editor stores them: the name, the
+// card back, the three colour cards, the three page tunes, then the 15 card pictures and
+// the 15 card tunes. Fields the editor does not show are not touched.
+void copyFields(const EditorFields &screen, GameRecord &record);
+// The texts the controls show for a record.
+EditorFields fieldsOf(const GameRecord &record);
+
+// The record number a navigation button moves to from `index` in a library whose last
+// record is `last`; NEXT after the last record and PREV before the first wrap around.
+std::int32_t stepIndex(EditorStep step, std::int32_t index, std::int32_t last);
+
+// Whether a file of that name exists (a folder does not count); the editor loads a
+// picture and plays a card's tune only when it does.
+bool fileExists(const std::string &utf8Name);
+
+// The game editor's operations on the library file. Each opens the file, does one short
+// sequence of record operations and closes it again, touching only the records it names.
+// Every step may throw InOutError; the state changed by the steps before stays changed.
+// Records 0 to 3 are never written or deleted.
+class EditorStore {
+public:
+    explicit EditorStore(EditorState &state, std::string fileName = kLibraryFileName)
+        : state_(state), fileName_(std::move(fileName))
+    {
+    }
+
+    // Whether the record on screen goes back to the file when it is left.
+    bool writesBack() const { return state_.EditorLoaded && state_.EditIndex > 3; }
+
+    // When writesBack(): copies the controls into EditRecord and writes it to record
+    // EditIndex. Otherwise does nothing.
+    void StoreEditRecord(const EditorFields &screen);
+    // EditLast := the number of records - 1.
+    void CountEditRecords();
+    // Reads record EditIndex into EditRecord.
+    void ReadEditRecord();
+
+    // FIRST, PREV, NEXT, LAST up to the read: stores the record on screen, counts, moves
+    // EditIndex and reads the record it names.
+    void Move(EditorStep step, const EditorFields &screen);
+    // NEW up to the write: stores the record on screen, empties EditRecord (length bytes
+    // only; the spare slots are not touched) and appends it as the new last record, which
+    // EditIndex then names.
+    void AppendNew(const EditorFields &screen);
+    // DEL up to the read: moves every later record down one place (EditRecord is the
+    // buffer), cuts the last record off and reads the record EditIndex now names. Returns
+    // false, having done nothing, on records 0 to 3 or when no record above 3 exists.
+    bool Delete();
+
+private:
+    EditorState &state_;
+    std::string fileName_;
+};
+
+} // namespace quorvel
