@@ -9,7 +9,7 @@ packages=(
   libfluidsynth-dev fluidsynth timgm6mb-soundfont
   fonts-liberation fonts-liberation2 fonts-noto-color-emoji
   googletest libgtest-dev
-  xvfb xauth
+  xvfb xauth desktop-file-utils appstream
 )
 
 missing=()

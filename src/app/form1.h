@@ -81,6 +81,7 @@ public:
     bool MusicOn() const;
     void WaitTicks(int n) { clock.WaitTicks(n); }
     void StartTune(const GameRecord &record, int slot);
+    QColor frameColour() const { return frameColour_; } // Panel2's colour
 
     // ---- Game selection (src/library/selectgame.cpp)
     void SelectGameClick();
@@ -161,6 +162,7 @@ private:
     std::optional<unsigned> seed_;
     std::mt19937 random_;
     bool shownOnce_ = false;
+    QColor frameColour_;
 };
 
 // Connects a button's click to a handler of the window, run inside guarded().

@@ -164,10 +164,13 @@ void GridBase::setCurrentCell(int col, int row)
     row = qBound(fixedRows_, row, qMax(fixedRows_, rowCount() - 1));
     if (col == currentCol_ && row == currentRow_)
         return;
+    if (liveUpdates_)
+        viewport()->update(cellRect(currentCol_, currentRow_));
     currentCol_ = col;
     currentRow_ = row;
     scrollToCurrent();
-    viewport()->update();
+    if (liveUpdates_)
+        viewport()->update(cellRect(currentCol_, currentRow_));
     currentCellMoved();
 }
 
@@ -375,13 +378,15 @@ void GridBase::wheelEvent(QWheelEvent *event)
 void GridBase::focusInEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    viewport()->update();
+    if (liveUpdates_)
+        viewport()->update();
 }
 
 void GridBase::focusOutEvent(QFocusEvent *event)
 {
     QAbstractScrollArea::focusOutEvent(event);
-    viewport()->update();
+    if (liveUpdates_)
+        viewport()->update();
 }
 
 } // namespace quorvel

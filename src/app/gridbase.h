@@ -61,6 +61,12 @@ public:
     // Scrollable rows fully in view from the top row on.
     int visibleRowCount() const;
 
+    // Whether moving the current cell or the focus repaints the cells concerned at once.
+    // The play grid turns this off: its screen catches up with the board only when it is
+    // repainted as a whole, which is part of the game.
+    bool liveUpdates() const { return liveUpdates_; }
+    void setLiveUpdates(bool live) { liveUpdates_ = live; }
+
     int currentCol() const { return currentCol_; }
     int currentRow() const { return currentRow_; }
     // Makes (col, row) the current cell and scrolls it into view; emits no click.
@@ -114,6 +120,7 @@ private:
     int pressedCol_ = -1;
     int pressedRow_ = -1;
     bool syncingScrollBar_ = false;
+    bool liveUpdates_ = true;
 };
 
 } // namespace quorvel

@@ -1,6 +1,7 @@
 // The play page: the board's painting, the turn engine's click, the players button, the
 // music switch, NEW, the tick clock and the tunes of the game in play.
 #include "app/errorreport.h"
+#include "app/eventhook.h"
 #include "app/form1.h"
 
 #include <QPainter>
@@ -19,6 +20,17 @@ void TForm1::connectPlayPage()
     onClick(ui.SelectPlayers, this, &TForm1::SelectPlayersClick);
     onClick(ui.Button2, this, &TForm1::Button2Click);
     onClick(ui.NewGame, this, &TForm1::NewGameClick);
+    ui.FestquorGrid1->setLiveUpdates(false);
+    ui.Panel2->setAutoFillBackground(false);
+    // Panel2 shows the current player's colour around the play grid. It is painted here,
+    // not through its palette, because a palette change would also repaint the grid.
+    EventHook::install(ui.Panel2, [this](QEvent *event) {
+        if (event->type() == QEvent::Paint) {
+            QPainter painter(ui.Panel2);
+            painter.fillRect(ui.Panel2->rect(), frameColour_);
+        }
+        return false;
+    });
     showFrameColour(PlayerColour(kRed));
 }
 
@@ -129,9 +141,9 @@ void TForm1::showStatus(const std::string &text)
 
 void TForm1::showFrameColour(Rgb colour)
 {
-    QPalette palette = ui.Panel2->palette();
-    palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
-    ui.Panel2->setPalette(palette);
+    frameColour_ = QColor(colour.red, colour.green, colour.blue);
+    // Only the frame around the grid: the board catches up at its own next repaint.
+    ui.Panel2->update(QRegion(ui.Panel2->rect()) - QRegion(ui.FestquorGrid1->geometry()));
 }
 
 void TForm1::playCardTune(int picture)

@@ -1,0 +1,333 @@
+// Games played on the real window, with the fake player standing in for FluidSynth.
+#include "guitest.h"
+
+#include "app/eventhook.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+struct Play {
+    WorkingFolder folder;
+    ErrorLog errors;
+    TestWindow w;
+    int paints = 0;
+
+    Play()
+    {
+        w.player->defaultPolls = 2;
+        EventHook::install(grid()->viewport(), [this](QEvent *event) {
+            if (event->type() == QEvent::Paint)
+                ++paints;
+            return false;
+        });
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    }
+    DrawGrid *grid() { return w->ui.FestquorGrid1; }
+    TurnEngine &engine() { return w->engine; }
+
+    // The position of card n on the board.
+    int positionOf(int card)
+    {
+        for (int p = 1; p <= kBoardCells; ++p) {
+            if (CardAt(engine().board, p) == card)
+                return p;
+        }
+        return 0;
+    }
+    void clickPosition(int p)
+    {
+        const QRect cell = grid()->cellRect(PositionColumn(p), PositionRow(p));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    void clickCard(int card) { clickPosition(positionOf(card)); }
+    int state(int p) { return engine().board.CellState[PositionColumn(p)][PositionRow(p)]; }
+    QColor shown(int p)
+    {
+        const QRect cell = grid()->cellRect(PositionColumn(p), PositionRow(p));
+        return grid()->viewport()->grab().toImage().pixelColor(cell.center());
+    }
+    QStringList cardTunesOpened()
+    {
+        QStringList out;
+        for (const auto &name : w.player->entries("open "))
+            out << QString::fromStdString(name);
+        return out;
+    }
+};
+
+} // namespace
+
+class TestPlayPage : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onePlayerPlaysAWholeGame();
+    void mismatchPassesTheTurnAndShowsAtTheNextRepaint();
+    void threePlayersScoreAtTheEnd();
+    void keyboardTurnsCards();
+    void playersButtonCyclesUntilTheFirstCard();
+    void newGameInTheMiddle();
+    void musicOffPairIsAShortPause();
+    void clicksDuringAPairsTuneAreLost();
+    void dealDuringAPairsTuneMarksNothing();
+    void failedCardTuneStillMarksThePair();
+    void selectGameCyclesTheLibrary();
+    void facesFoldOntoTheirPictures();
+};
+
+void TestPlayPage::onePlayerPlaysAWholeGame()
+{
+    Play t;
+    for (int k = 1; k <= kCardCount; ++k) {
+        t.clickCard(k);
+        t.clickCard(k + 15);
+        QCOMPARE(t.state(t.positionOf(k)), kMatchedByRed);
+        QCOMPARE(t.state(t.positionOf(k + 15)), kMatchedByRed);
+    }
+    QCOMPARE(t.w->ui.Label1->text(), QString("  You Did It In 15 Tries."));
+    const QStringList opened = t.cardTunesOpened();
+    for (int k = 1; k <= kCardCount; ++k)
+        QVERIFY2(opened.contains(QString("OQ%1.mid").arg(k)), qPrintable(opened.join(' ')));
+    QCOMPARE(opened.last(), QString("OQwin.mid"));
+    // The last pair shows at once: every cell holds the red card.
+    QCOMPARE(t.shown(1), pictureColour(0, kRedCardSlot));
+    QCOMPARE(t.shown(30), pictureColour(0, kRedCardSlot));
+    QVERIFY(t.errors.texts.isEmpty());
+
+    // A click on the finished board announces the result again and replays the win tune.
+    t.w->ui.Label1->setText("x");
+    t.clickPosition(7);
+    QCOMPARE(t.w->ui.Label1->text(), QString("  You Did It In 15 Tries."));
+    QCOMPARE(t.cardTunesOpened().count("OQwin.mid"), 2);
+
+    // The next game counts its own tries.
+    t.w->ui.NewGame->click();
+    t.clickCard(1);
+    t.clickCard(2);
+    for (int k = 1; k <= kCardCount; ++k) {
+        t.clickCard(k);
+        t.clickCard(k + 15);
+    }
+    QCOMPARE(t.w->ui.Label1->text(), QString("  You Did It In 16 Tries."));
+}
+
+void TestPlayPage::mismatchPassesTheTurnAndShowsAtTheNextRepaint()
+{
+    Play t;
+    t.w->ui.SelectPlayers->click(); // two players
+    const int first = t.positionOf(1), second = t.positionOf(2);
+    t.clickPosition(first);
+    QCOMPARE(t.state(first), kFaceUp);
+    QCOMPARE(t.shown(first), pictureColour(0, 1));
+    QCoreApplication::processEvents();
+    const int paintsBefore = t.paints;
+    t.clickPosition(second);
+    QCOMPARE(t.paints, paintsBefore + 1); // the second card is shown at once
+    QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = GREEN"));
+    QCOMPARE(t.w->frameColour(), QColor(0, 128, 0));
+    QCOMPARE(t.state(first), kFaceDown);
+    QCOMPARE(t.state(second), kFaceDown);
+
+    // Both stay on screen face up until the periodic repaint 50 ticks after the second card.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTest::qWait(300);
+    if (elapsed.elapsed() < 480)
+        QCOMPARE(t.paints, paintsBefore + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(t.paints > paintsBefore + 1, 3000);
+    QVERIFY(elapsed.elapsed() >= 450);
+    QCOMPARE(t.shown(first), pictureColour(0, kCardBackSlot));
+
+    // A pair keeps GREEN on turn and turns GREEN's colour.
+    t.clickCard(5);
+    t.clickCard(20);
+    QCOMPARE(t.state(t.positionOf(5)), kMatchedByRed + 1);
+    QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = GREEN"));
+    QCOMPARE(t.w->frameColour(), QColor(0, 128, 0));
+}
+
+void TestPlayPage::threePlayersScoreAtTheEnd()
+{
+    Play t;
+    t.w->ui.SelectPlayers->click();
+    t.w->ui.SelectPlayers->click();
+    QCOMPARE(t.w->ui.SelectPlayers->text(), QString("3"));
+    t.w->ui.Button2->click(); // no music: short pauses
+    // RED finds 5 pairs, misses; GREEN finds 5, misses; BLUE finds the last 5.
+    int k = 1;
+    for (int player = 0; player < 3; ++player) {
+        for (int i = 0; i < 5; ++i, ++k) {
+            t.clickCard(k);
+            t.clickCard(k + 15);
+        }
+        if (player < 2) {
+            t.clickCard(k);
+            t.clickCard(k + 1);
+        }
+    }
+    QCOMPARE(t.w->ui.Label1->text(), QString("  ALL Players TIE with 10 Cards."));
+    QCOMPARE(t.shown(t.positionOf(1)), pictureColour(0, kRedCardSlot));
+    QCOMPARE(t.shown(t.positionOf(7)), pictureColour(0, kGreenCardSlot));
+    QCOMPARE(t.shown(t.positionOf(30)), pictureColour(0, kBlueCardSlot));
+}
+
+void TestPlayPage::keyboardTurnsCards()
+{
+    Play t;
+    t.grid()->setFocus();
+    QTest::keyClick(t.grid(), Qt::Key_Right);
+    QCOMPARE(t.state(BoardPosition(1, 0)), kFaceUp);
+    QTest::keyClick(t.grid(), Qt::Key_End); // column 4 of row 0: the second card
+    QCOMPARE(t.engine().CardsTurned, 2);
+    QTest::keyClick(t.grid(), Qt::Key_PageDown);
+    QCOMPARE(t.grid()->currentRow(), 5);
+    QCOMPARE(t.state(BoardPosition(4, 5)), kFaceUp);
+}
+
+void TestPlayPage::playersButtonCyclesUntilTheFirstCard()
+{
+    Play t;
+    QPushButton *players = t.w->ui.SelectPlayers;
+    for (const char *caption : {"2", "3", "1"}) {
+        players->click();
+        QCOMPARE(players->text(), QString(caption));
+    }
+    players->setText("7");
+    players->click();
+    QCOMPARE(players->text(), QString("7"));
+    players->setText("1");
+    t.clickPosition(1);
+    QVERIFY(!players->isEnabled());
+    QTest::mouseClick(players, Qt::LeftButton);
+    QCOMPARE(players->text(), QString("1"));
+    t.w->ui.SelectGame->click();
+    QVERIFY(players->isEnabled());
+}
+
+void TestPlayPage::newGameInTheMiddle()
+{
+    Play t;
+    t.w->ui.SelectPlayers->click();
+    t.clickCard(1);
+    t.clickCard(2);
+    t.clickCard(3);
+    QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = GREEN"));
+    const int paints = t.paints;
+    t.w->ui.NewGame->click();
+    QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = RED"));
+    QCOMPARE(t.w->frameColour(), QColor(255, 0, 0));
+    QCOMPARE(t.engine().PickCount, 0);
+    QCOMPARE(t.engine().CardsTurned, 0);
+    QVERIFY(t.w->ui.SelectPlayers->isEnabled());
+    QCOMPARE(t.paints, paints); // NEW does not repaint; the clock does within 50 ticks
+    QTRY_VERIFY_WITH_TIMEOUT(t.paints > paints, 2000);
+}
+
+void TestPlayPage::musicOffPairIsAShortPause()
+{
+    Play t;
+    t.w->ui.Button2->click();
+    QCOMPARE(t.w->ui.Button2->text(), QString("NO MUSIC"));
+    t.w.player->log.clear();
+    QElapsedTimer elapsed;
+    t.clickCard(4);
+    elapsed.start();
+    t.clickCard(19);
+    QVERIFY(elapsed.elapsed() >= 90); // ten ticks
+    QCOMPARE(t.state(t.positionOf(4)), kMatchedByRed);
+    QVERIFY(t.w.player->log.empty());
+    // The play page's own tune stays silent too.
+    t.w->ui.PageControl1->setCurrentIndex(4);
+    t.w.player->log.clear();
+    t.w->ui.PageControl1->setCurrentIndex(0);
+    QVERIFY(t.w.player->log.empty());
+    t.w->ui.Button2->click();
+    QCOMPARE(t.w->ui.Button2->text(), QString("MUSIC"));
+    t.w->ui.PageControl1->setCurrentIndex(4);
+    t.w->ui.PageControl1->setCurrentIndex(0);
+    QCOMPARE(t.w.player->entries("play ").back(), std::string("OQ1.mid"));
+}
+
+void TestPlayPage::clicksDuringAPairsTuneAreLost()
+{
+    Play t;
+    t.w.player->polls["OQ6.mid"] = 40;
+    const int other = t.positionOf(9);
+    QTimer::singleShot(100, t.w.form.get(), [&] {
+        QVERIFY(t.engine().PairPending);
+        t.clickPosition(other);
+    });
+    t.clickCard(6);
+    t.clickCard(21);
+    QCOMPARE(t.state(other), kFaceDown);
+    QCOMPARE(t.state(t.positionOf(6)), kMatchedByRed);
+    QVERIFY(!t.engine().PairPending);
+}
+
+void TestPlayPage::dealDuringAPairsTuneMarksNothing()
+{
+    Play t;
+    t.w.player->polls["OQ6.mid"] = 40;
+    QTimer::singleShot(100, t.w.form.get(), [&] { t.w->ui.NewGame->click(); });
+    t.clickCard(6);
+    t.clickCard(21);
+    QCOMPARE(t.engine().PickString, std::string(30, '0'));
+    for (int p = 1; p <= kBoardCells; ++p)
+        QCOMPARE(t.state(p), kFaceDown);
+    QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = RED"));
+}
+
+void TestPlayPage::failedCardTuneStillMarksThePair()
+{
+    Play t;
+    QFile::remove(t.folder.file("OQ3.mid"));
+    t.clickCard(3);
+    t.clickCard(18);
+    QCOMPARE(t.errors.texts.size(), 1);
+    QVERIFY(t.errors.texts.first().contains("OQ3.mid"));
+    QCOMPARE(t.state(t.positionOf(3)), kMatchedByRed);
+    t.clickCard(4);
+    QCOMPARE(t.state(t.positionOf(4)), kFaceUp);
+}
+
+void TestPlayPage::selectGameCyclesTheLibrary()
+{
+    Play t;
+    const QStringList names = {"Makers Quorvel", "Brevic Quorvel", "Tamsel Quorvel",
+                               "Ostrel Quorvel", "Makers Quorvel"};
+    const QStringList tunes = {"MQ1.mid", "BQ1.mid", "TA1.mid", "OQ1.mid", "MQ1.mid"};
+    for (int i = 0; i < names.size(); ++i) {
+        t.w->ui.SelectGame->click();
+        QCOMPARE(t.w->ui.GameName->text(), names[i]);
+        QCOMPARE(QString::fromStdString(t.w.player->entries("play ").back()), tunes[i]);
+    }
+    // The new game's pictures are painted at once.
+    QCOMPARE(t.shown(1), pictureColour(1, kCardBackSlot));
+
+    // A missing card back: the name changes, the board stays, the next click goes on.
+    QFile::remove(t.folder.file("BQCvr.bmp"));
+    t.w->ui.SelectGame->click();
+    QCOMPARE(t.errors.texts, QStringList{"Cannot open file BQCvr.bmp."});
+    QCOMPARE(t.w->ui.GameName->text(), QString("Brevic Quorvel"));
+    QCOMPARE(t.shown(1), pictureColour(1, kCardBackSlot));
+    t.w->ui.SelectGame->click();
+    QCOMPARE(t.w->ui.GameName->text(), QString("Tamsel Quorvel"));
+}
+
+void TestPlayPage::facesFoldOntoTheirPictures()
+{
+    Play t;
+    t.clickCard(16);
+    QCOMPARE(t.shown(t.positionOf(16)), pictureColour(0, 1));
+    t.clickCard(1);
+    QCOMPARE(t.shown(t.positionOf(1)), pictureColour(0, kRedCardSlot));
+}
+
+QTEST_MAIN(TestPlayPage)
+#include "tst_playpage.moc"
