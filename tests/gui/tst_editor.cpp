@@ -1,0 +1,337 @@
+// The game editor on the real window: what reaches the library file and when, the Enter
+// ring, the previews, a card's tune, TEST GAME and QUIT.
+#include "guitest.h"
+
+#include "library/libraryfile.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+GameRecord recordIn(const QByteArray &library, int n)
+{
+    GameRecord r;
+    std::memcpy(r.data(), library.constData() + n * kRecordSize, kRecordSize);
+    return r;
+}
+
+QByteArray withRecord(QByteArray library, int n, const GameRecord &r)
+{
+    library.replace(n * kRecordSize, kRecordSize,
+                    QByteArray(reinterpret_cast<const char *>(r.data()), kRecordSize));
+    return library;
+}
+
+QString defaultFile(int game, int slot, bool picture = true)
+{
+    const DefaultGame &g = kDefaultGames[game];
+    return QString::fromStdString(picture ? defaultBmpName(g, slot) : defaultMidiName(g, slot));
+}
+
+// The window on a library of the four default games and games 4, 5, ... up to `records`
+// (copies of the defaults named "Game n"), shown with the editor's tab in front.
+struct Editor {
+    WorkingFolder folder;
+    ErrorLog errors;
+    std::unique_ptr<TestWindow> w;
+
+    explicit Editor(int records = 8)
+    {
+        GameRecord r;
+        CreateDefaultLibrary(kLibraryFileName, r);
+        LibraryFile file;
+        file.Open();
+        for (int n = 4; n < records; ++n) {
+            fillDefaultRecord(r, kDefaultGames[n % 4]);
+            r.Name.assign("Game " + std::to_string(n));
+            file.Seek(n);
+            file.Write(r);
+        }
+        file.Close();
+        w = std::make_unique<TestWindow>();
+        form()->show();
+        if (!QTest::qWaitForWindowActive(form()))
+            qFatal("the window did not become active");
+        ui().PageControl1->setCurrentWidget(ui().QuorvelEditor);
+        w->player->log.clear();
+    }
+    TForm1 *form() { return w->form.get(); }
+    Ui::TForm1 &ui() { return form()->ui; }
+    GameRecord &record() { return form()->editor.EditRecord; }
+    QByteArray library() { return folder.bytes(kLibraryFileName); }
+
+    void goTo(int index)
+    {
+        ui().EditorFirst->click();
+        for (int i = 0; i < index; ++i)
+            ui().EditorNext->click();
+        QCOMPARE(form()->editor.EditIndex, index);
+    }
+    void type(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    // Types into row 1 of a string grid through its in-place editor.
+    void type(StringGrid *grid, int col, const QString &text)
+    {
+        grid->setFocus();
+        grid->setCurrentCell(col, 1);
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClicks(grid->editor(), text);
+    }
+    QWidget *enter()
+    {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        return QApplication::focusWidget();
+    }
+    QColor shown(DrawGrid *grid, int col, int row, bool bottomRight = false)
+    {
+        const QRect cell = grid->cellRect(col, row);
+        return grid->viewport()->grab().toImage().pixelColor(
+            bottomRight ? cell.bottomRight() : cell.center());
+    }
+    QStringList opened()
+    {
+        QStringList names;
+        for (const auto &name : w->player->entries("open "))
+            names << QString::fromStdString(name);
+        return names;
+    }
+};
+
+} // namespace
+
+class TestEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closingStoresOnlyARecordAboveThree();
+    void leavingStoresTextTypedWithoutEnter();
+    void changesToADefaultGameAreDropped();
+    void showingTheTabRefreshesTheControls();
+    void enterLeadsThroughTheRing();
+    void missingPictureKeepsThePreview();
+    void newRecordShowsBlankPreviews();
+    void cardClickPlaysTheStoredTune();
+    void testGamePlaysWhatEnterConfirmed();
+    void testGameStopsAtAMissingCardBack();
+    void quitStoresNothing();
+};
+
+void TestEditor::closingStoresOnlyARecordAboveThree()
+{
+    {
+        Editor t;
+        t.goTo(1);
+        const QByteArray before = t.library();
+        t.type(t.ui().EditorGameName, "Changed");
+        QVERIFY(t.form()->close());
+        QCOMPARE(t.library(), before);
+    }
+    Editor t;
+    t.goTo(6);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditorGameName, "Changed");
+    t.type(t.ui().EditorMidisGrid, 2, "new3.mid");
+    QVERIFY(t.form()->close());
+    GameRecord expected = recordIn(before, 6);
+    expected.Name.assign("Changed");
+    expected.Midis[3].assign("new3.mid");
+    QCOMPARE(t.library(), withRecord(before, 6, expected));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestEditor::leavingStoresTextTypedWithoutEnter()
+{
+    Editor t;
+    t.goTo(5);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditCardBack, "typed.bmp");
+    t.ui().EditorPrevious->click();
+    GameRecord expected = recordIn(before, 5);
+    expected.Bmps[kCardBackSlot].assign("typed.bmp");
+    QCOMPARE(t.library(), withRecord(before, 5, expected));
+    QCOMPARE(t.form()->editor.EditIndex, 4);
+    QCOMPARE(t.ui().EditorGameName->text(), QString("Game 4"));
+    QCOMPARE(t.ui().EditCardBack->text(), defaultFile(0, kCardBackSlot));
+}
+
+void TestEditor::changesToADefaultGameAreDropped()
+{
+    Editor t;
+    t.goTo(2);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditorGameName, "Changed");
+    t.type(t.ui().EditorBMPsGrid, 0, "other.bmp");
+    t.ui().EditorNext->click();
+    QCOMPARE(t.library(), before);
+    QCOMPARE(t.form()->editor.EditIndex, 3);
+    QCOMPARE(t.ui().EditorGameName->text(), QString(kDefaultGames[3].name));
+}
+
+void TestEditor::showingTheTabRefreshesTheControls()
+{
+    Editor t;
+    for (int c = 0; c < kCardCount; ++c) {
+        QCOMPARE(t.ui().EditorBMPsGrid->cell(c, 0), QString("Card %1").arg(c + 1));
+        QCOMPARE(t.ui().EditorMidisGrid->cell(c, 0), QString("Song %1").arg(c + 1));
+    }
+    t.type(t.ui().EditHelpMidi, "typed.mid");
+    t.type(t.ui().EditorBMPsGrid, 4, "typed.bmp");
+    t.ui().PageControl1->setCurrentWidget(t.ui().HelpSheet);
+    t.ui().PageControl1->setCurrentWidget(t.ui().QuorvelEditor);
+    QCOMPARE(t.ui().EditHelpMidi->text(), defaultFile(0, kHelpTuneSlot, false));
+    QCOMPARE(t.ui().EditorBMPsGrid->cell(4, 1), defaultFile(0, 5));
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditorGameName);
+}
+
+void TestEditor::enterLeadsThroughTheRing()
+{
+    Editor t;
+    Ui::TForm1 &ui = t.ui();
+    t.type(ui.EditorGameName, "Not yet");
+    QCOMPARE(t.enter(), ui.EditorBMPsGrid);
+    QCOMPARE(t.record().Name.str(), std::string(kDefaultGames[0].name));
+
+    // Enter stores every cell of the row, the one being edited included, and moves right.
+    t.type(ui.EditorBMPsGrid, 13, "x14.bmp");
+    QVERIFY(ui.EditorBMPsGrid->isAncestorOf(t.enter()));
+    QCOMPARE(ui.EditorBMPsGrid->currentCol(), 14);
+    QCOMPARE(t.record().Bmps[14].str(), std::string("x14.bmp"));
+    QCOMPARE(t.enter(), ui.EditorMidisGrid); // from the 15th picture cell
+
+    ui.EditorMidisGrid->setCurrentCell(14, 1);
+    QCOMPARE(t.enter(), ui.EditCardBack); // from the 15th song cell
+    const QList<QWidget *> ring = {ui.EditRedCard,    ui.EditGreenCard,  ui.EditBlueCard,
+                                   ui.EditYouWonMidi, ui.EditReadMeMidi, ui.EditHelpMidi,
+                                   ui.EditorGameName};
+    for (QWidget *next : ring) {
+        if (next == ui.EditReadMeMidi)
+            t.type(ui.EditYouWonMidi, "won.mid");
+        QCOMPARE(t.enter(), next);
+    }
+    QCOMPARE(t.record().Midis[kWinTuneSlot].str(), std::string("won.mid"));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestEditor::missingPictureKeepsThePreview()
+{
+    Editor t;
+    t.type(t.ui().EditorBMPsGrid, 0, "missing.bmp");
+    t.enter();
+    QCOMPARE(t.record().Bmps[1].str(), std::string("missing.bmp"));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid, 0, 0), pictureColour(0, 1));
+
+    t.type(t.ui().EditRedCard, "missing.bmp");
+    t.enter();
+    t.type(t.ui().EditCardBack, defaultFile(1, kCardBackSlot));
+    t.enter();
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 0, 0), pictureColour(1, kCardBackSlot));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 1, 0), pictureColour(0, kRedCardSlot));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 3, 0), pictureColour(0, kBlueCardSlot));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestEditor::newRecordShowsBlankPreviews()
+{
+    Editor t(4);
+    t.ui().EditorNew->click();
+    QCOMPARE(t.form()->editor.EditIndex, 4);
+    QVERIFY(t.ui().EditorGameName->text().isEmpty());
+    QVERIFY(t.ui().EditorMidisGrid->cell(14, 1).isEmpty());
+    // Blanking whitens 121 x 57 pixels: the last column and row of a picture stay.
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid, 4, 2), QColor(Qt::white));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid, 4, 2, true), pictureColour(0, 15));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 2, 0), QColor(Qt::white));
+}
+
+void TestEditor::cardClickPlaysTheStoredTune()
+{
+    Editor t;
+    t.ui().Button2->click();
+    QCOMPARE(t.ui().Button2->text(), QString("NO MUSIC"));
+    DrawGrid *cards = t.ui().EditorCardsGrid;
+    const QPoint card8 = cards->cellRect(2, 1).center();
+
+    // A name typed without Enter is not used: the click plays the stored one, each time
+    // from its beginning.
+    t.type(t.ui().EditorMidisGrid, 7, defaultFile(1, 8, false));
+    QTest::mouseClick(cards->viewport(), Qt::LeftButton, {}, card8);
+    QTest::mouseClick(cards->viewport(), Qt::LeftButton, {}, card8);
+    QCOMPARE(t.opened(), QStringList({defaultFile(0, 8, false), defaultFile(0, 8, false)}));
+    QCOMPARE(t.w->player->entries("play ").size(), std::size_t(2));
+
+    cards->setCurrentCell(2, 0);
+    QTest::keyClick(cards, Qt::Key_Right);
+    QCOMPARE(t.opened().last(), defaultFile(0, 4, false));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestEditor::testGamePlaysWhatEnterConfirmed()
+{
+    Editor t;
+    t.goTo(2);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditorBMPsGrid, 0, defaultFile(0, 1));
+    t.ui().TestGame->click();
+    QCOMPARE(t.ui().PageControl1->currentWidget(), t.ui().Festral);
+    QCOMPARE(t.ui().GameName->text(), QString(kDefaultGames[2].name));
+    QCOMPARE(t.form()->PlayImages.image(1)->pixelColor(5, 5), pictureColour(2, 1));
+    // The play page's show handler starts song 1, then TEST GAME starts it once more.
+    QCOMPARE(t.opened(), QStringList({defaultFile(2, 1, false), defaultFile(2, 1, false)}));
+
+    t.ui().PageControl1->setCurrentWidget(t.ui().QuorvelEditor);
+    t.type(t.ui().EditorBMPsGrid, 0, defaultFile(0, 1));
+    t.enter();
+    t.ui().TestGame->click();
+    QCOMPARE(t.form()->PlayImages.image(1)->pixelColor(5, 5), pictureColour(0, 1));
+    QCOMPARE(t.library(), before);
+
+    // SELECT GAME goes on where it was: start-up loaded game 0, so game 1 is next.
+    t.ui().SelectGame->click();
+    QCOMPARE(t.ui().GameName->text(), QString(kDefaultGames[1].name));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestEditor::testGameStopsAtAMissingCardBack()
+{
+    Editor t(4);
+    const Board board = t.form()->engine.board;
+    t.ui().EditorNew->click();
+    t.ui().TestGame->click();
+    QCOMPARE(t.errors.texts, QStringList{"Cannot open file "});
+    QCOMPARE(t.ui().PageControl1->currentWidget(), t.ui().QuorvelEditor);
+    QVERIFY(t.ui().GameName->text().isEmpty()); // the name was shown before the failure
+
+    t.type(t.ui().EditCardBack, "noback.bmp");
+    t.enter();
+    t.ui().TestGame->click();
+    QCOMPARE(t.errors.texts.last(), QString("Cannot open file noback.bmp."));
+    QCOMPARE(t.ui().PageControl1->currentWidget(), t.ui().QuorvelEditor);
+    const Board &now = t.form()->engine.board;
+    QVERIFY(std::memcmp(now.CardNumber, board.CardNumber, sizeof board.CardNumber) == 0);
+    QVERIFY(t.opened().isEmpty());
+}
+
+void TestEditor::quitStoresNothing()
+{
+    Editor t;
+    t.goTo(5);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditorGameName, "Changed");
+    t.type(t.ui().EditorBMPsGrid, 3, "changed.bmp");
+    t.ui().EditorQuit->click();
+    QCOMPARE(t.w->exitCode, 0);
+    QCOMPARE(t.library(), before);
+    t.w.reset(); // destroying the window does not close it either
+    QCOMPARE(t.library(), before);
+}
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"
