@@ -67,6 +67,7 @@ TForm1::TForm1(Options options)
 {
     installFontFallbacks();
     ui.setupUi(this);
+    ui.PageControl1->fitCaptions();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(632, 436);

@@ -14,6 +14,13 @@ public:
     explicit PageControl(QWidget *parent = nullptr);
     int tabWidth() const;
     void setTabWidth(int width);
+
+    // Narrows the tab font just enough for the longest caption to fit its tab; called
+    // again whenever captions change.
+    void fitCaptions();
+
+protected:
+    void tabInserted(int index) override;
 };
 
 class FixedWidthTabBar : public QTabBar {
