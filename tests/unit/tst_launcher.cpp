@@ -176,7 +176,8 @@ TEST_F(Launcher, WithoutAUsableDataHomeUsesTheHomeFolder)
 
 TEST_F(Launcher, EntriesPassTheirValidators)
 {
-    const fs::path desktop = prefix_ / "share" / "applications" / (std::string(kAppId) + ".desktop");
+    const fs::path desktop =
+        prefix_ / "share" / "applications" / (std::string(kAppId) + ".desktop");
     const fs::path metainfo =
         prefix_ / "share" / "metainfo" / (std::string(kAppId) + ".metainfo.xml");
     bool validated = false;
