@@ -96,6 +96,7 @@ int startupChild(bool bare, QElapsedTimer &sinceMain)
 double startupMs(const QString &mode)
 {
     QProcess child;
+    child.setWorkingDirectory(QDir::currentPath());
     child.start(QCoreApplication::applicationFilePath(), {mode});
     child.waitForFinished(20000);
     return child.readAllStandardOutput().trimmed().toDouble();
@@ -109,12 +110,12 @@ int main(int argc, char *argv[])
     sinceMain.start();
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? argv[1] : "";
+    if (mode == "startup-bare" || mode == "startup-game")
+        return startupChild(mode == "startup-bare", sinceMain); // in the parent's folder
     QTemporaryDir folder;
     if (!copyGameFiles(folder.path()))
         return 1;
     QDir::setCurrent(folder.path());
-    if (mode == "startup-bare" || mode == "startup-game")
-        return startupChild(mode == "startup-bare", sinceMain);
 
     ErrorReport::setSink([](const QString &t) { std::fprintf(stderr, "error: %s\n", qPrintable(t)); });
     auto fake = std::make_unique<FakePlayer>();

@@ -58,8 +58,20 @@ void autoSize(QLabel *label)
     label->resize(qMax(1, width), label->height());
 }
 
+namespace {
+
+// The real player, its synthesiser already on the way while the window is being built.
+std::unique_ptr<MediaPlayer> warmFluidPlayer()
+{
+    auto player = std::make_unique<FluidPlayer>();
+    player->warmUp();
+    return player;
+}
+
+} // namespace
+
 TForm1::TForm1(Options options)
-    : player_(options.player ? std::move(options.player) : std::make_unique<FluidPlayer>()),
+    : player_(options.player ? std::move(options.player) : warmFluidPlayer()),
       clock(pump_, [this] { repaintBoard(); }),
       tunes(*player_, clock),
       exitProgram_(std::move(options.exitProgram)),
@@ -177,7 +189,8 @@ void TForm1::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!shownOnce_ && !event->spontaneous()) {
         shownOnce_ = true;
-        pageShown(ui.PageControl1->currentIndex());
+        // The first page's show handler may pause for its tune; let the window paint first.
+        QTimer::singleShot(0, this, [this] { pageShown(ui.PageControl1->currentIndex()); });
     }
 }
 

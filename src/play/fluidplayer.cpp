@@ -2,6 +2,7 @@
 
 #include "app/quorvelerror.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -68,10 +70,15 @@ struct FluidLog {
             std::fprintf(stderr, "fluidsynth: %s\n", message);
     }
 
+    // ALSA reports a missing sound card on stderr by itself, line after line, whenever its
+    // driver is tried; the one complaint that matters reaches the user as an error box.
+    static void quietAlsa(const char *, int, const char *, int, const char *, ...) {}
+
     static void install()
     {
         static std::once_flag once;
         std::call_once(once, [] {
+            snd_lib_error_set_handler(quietAlsa);
             fluid_set_log_function(FLUID_PANIC, write, nullptr);
             fluid_set_log_function(FLUID_ERR, write, nullptr);
             fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
@@ -194,7 +201,15 @@ struct FluidPlayer::Impl {
     void retireCurrent();
     void freeRetired();
 
+    // Waits for warmUp()'s thread, if one ran; the synthesiser is the window thread's after it.
+    void finishWarmUp()
+    {
+        if (warming.valid())
+            warming.get();
+    }
+
     Options options;
+    std::future<void> warming;
     std::string fileName;
     std::vector<char> tuneData; // the open tune, as read by open()
     bool isOpen = false;
@@ -208,6 +223,7 @@ struct FluidPlayer::Impl {
 
 FluidPlayer::Impl::~Impl()
 {
+    finishWarmUp();
     stopDriver();
     if (current)
         retired.push_back(std::move(current));
@@ -308,6 +324,21 @@ FluidPlayer::FluidPlayer(Options options) : impl_(std::make_unique<Impl>(std::mo
 
 FluidPlayer::~FluidPlayer() = default;
 
+void FluidPlayer::warmUp()
+{
+    Impl *d = impl_.get();
+    if (d->synth || d->warming.valid())
+        return;
+    d->warming = std::async(std::launch::async, [d] {
+        FluidLog::install();
+        try {
+            d->createSynth(std::string());
+        } catch (...) {
+            // open() tries again and reports the failure with the tune's name.
+        }
+    });
+}
+
 void FluidPlayer::setFileName(const std::string &fileName)
 {
     impl_->fileName = fileName;
@@ -317,6 +348,7 @@ void FluidPlayer::open()
 {
     Impl &d = *impl_;
     close();
+    d.finishWarmUp();
     FluidLog::install();
     std::vector<char> data = readTune(d.fileName);
     if (!d.synth)

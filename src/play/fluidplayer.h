@@ -35,6 +35,11 @@ public:
     FluidPlayer(const FluidPlayer &) = delete;
     FluidPlayer &operator=(const FluidPlayer &) = delete;
 
+    // Starts creating the synthesiser and loading the sound font on a thread of their own,
+    // so that the first open() finds them ready. Without it the first open() does the work.
+    // A failure there is left for open() to meet again and report.
+    void warmUp();
+
     void setFileName(const std::string &fileName) override;
     // Also throws MediaError when the sound font cannot be loaded or a setting is unknown.
     void open() override;
