@@ -51,6 +51,11 @@ void onClick(QAbstractButton *button, TForm1 *form, void (TForm1::*handler)())
                      [form, handler] { guarded([&] { (form->*handler)(); }); });
 }
 
+int layoutWidth(const QLabel *label)
+{
+    return label->property(kLayoutWidth).toInt();
+}
+
 void autoSize(QLabel *label)
 {
     const int width = label->fontMetrics().horizontalAdvance(label->text()) +
@@ -91,6 +96,7 @@ TForm1::TForm1(Options options)
     ui.MediaPlayer1->hide();
     ui.Label57->lower();
     for (QLabel *label : findChildren<QLabel *>()) {
+        label->setProperty(kLayoutWidth, label->width());
         if (!hasFixedSize(label))
             autoSize(label);
     }

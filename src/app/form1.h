@@ -170,5 +170,8 @@ void onClick(QAbstractButton *button, TForm1 *form, void (TForm1::*handler)());
 
 // Sizes a label to its text, as labels without a fixed size do.
 void autoSize(QLabel *label);
+// The width the layout gives a label, whatever its text has sized it to since.
+inline constexpr const char *kLayoutWidth = "layoutWidth";
+int layoutWidth(const QLabel *label);
 
 } // namespace quorvel

@@ -4,7 +4,6 @@
 
 #include "app/form1.h"
 
-#include <QHash>
 #include <QPixmap>
 
 namespace quorvel {
@@ -13,33 +12,29 @@ namespace {
 // Narrower than this, text stops being comfortable to read.
 constexpr int kNarrowestStretch = 50;
 
-// The widths the layout gives the labels of the three pages. The window's own labels have
-// sized themselves to their texts by the time the pages are set up, so the widths are read
-// from a second copy of the layout that is never shown.
-QHash<QString, int> layoutWidths()
-{
-    QWidget scratch;
-    Ui::TForm1 layout;
-    layout.setupUi(&scratch);
-    QHash<QString, int> widths;
-    for (const QWidget *page : {layout.GetSaved, layout.HelpSheet, layout.ReadMe}) {
-        for (const QLabel *label : page->findChildren<QLabel *>())
-            widths.insert(label->objectName(), label->width());
-    }
-    return widths;
-}
-
 } // namespace
 
 void fitLabelToWidth(QLabel *label, int width)
 {
     autoSize(label);
+    if (label->width() <= width)
+        return;
+    // Text width scales roughly with the stretch: start from that guess and settle on the
+    // widest stretch that fits.
     QFont font = label->font();
-    for (int stretch = 99; label->width() > width && stretch >= kNarrowestStretch; --stretch) {
+    const int frame = label->width() - label->fontMetrics().horizontalAdvance(label->text());
+    const auto fits = [&](int stretch) {
         font.setStretch(stretch);
-        label->setFont(font);
-        autoSize(label);
-    }
+        return QFontMetrics(font).horizontalAdvance(label->text()) + frame <= width;
+    };
+    int stretch = qBound(kNarrowestStretch, 100 * width / label->width(), 99);
+    while (stretch < 99 && fits(stretch + 1))
+        ++stretch;
+    while (stretch > kNarrowestStretch && !fits(stretch))
+        --stretch;
+    font.setStretch(stretch);
+    label->setFont(font);
+    autoSize(label);
 }
 
 void setUpInfoPages(Ui::TForm1 &ui)
@@ -57,11 +52,10 @@ void setUpInfoPages(Ui::TForm1 &ui)
     ui.Label46->setText(QStringLiteral("Please send comments and suggestions to %1/issues")
                             .arg(site));
 
-    const QHash<QString, int> widths = layoutWidths();
     for (QWidget *page : {ui.GetSaved, ui.HelpSheet, ui.ReadMe}) {
         for (QLabel *label : page->findChildren<QLabel *>()) {
             if (!label->text().isEmpty())
-                fitLabelToWidth(label, widths.value(label->objectName()));
+                fitLabelToWidth(label, layoutWidth(label));
         }
     }
 }
