@@ -7,7 +7,7 @@ bash "$root/scripts/build.sh" "$root/build-bench" -DCMAKE_BUILD_TYPE=Release
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export QUORVEL_GAMES_DIR="$root/build-bench/games"
 for bench in "$root"/build-bench/bench/bench_*; do
-  [ -x "$bench" ] || continue
+  [ -f "$bench" ] && [ -x "$bench" ] || continue
   echo "== $(basename "$bench")"
   "$bench"
 done

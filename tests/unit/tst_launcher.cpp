@@ -34,7 +34,10 @@ void writeText(const fs::path &path, const std::string &text)
 
 std::string quoted(const fs::path &path)
 {
-    return "'" + path.string() + "'";
+    std::string text = "'";
+    text += path.string();
+    text += '\'';
+    return text;
 }
 
 // Runs a shell command and returns its exit status, or -1 when it did not exit normally.
