@@ -1,6 +1,27 @@
 #include "scoring.h"
 
 namespace quorvel {
+namespace {
+
+// How each result of a game with more than one player is announced: the text before the
+// number, and whose number of cards it gives.
+struct Announcement {
+    std::int32_t result;
+    const char *first;
+    std::int32_t GameOutcome::*count;
+};
+
+constexpr Announcement kAnnouncements[] = {
+    {kRedWins, "  Red WINS with ", &GameOutcome::RedCards},
+    {kGreenWins, "  Green WINS with ", &GameOutcome::GreenCards},
+    {kBlueWins, "  Blue WINS with ", &GameOutcome::BlueCards},
+    {kRedGreenTie, "  Red and Green TIE with ", &GameOutcome::RedCards},
+    {kRedBlueTie, "  Red and Blue TIE with ", &GameOutcome::RedCards},
+    {kGreenBlueTie, "  Green and Blue TIE with ", &GameOutcome::GreenCards},
+    {kAllTie, "  ALL Players TIE with ", &GameOutcome::RedCards},
+};
+
+} // namespace
 
 Rgb PlayerColour(int player)
 {
@@ -71,35 +92,13 @@ GameOutcome ScoreGame(const std::string &PickString, int PlayerCount, int CardsT
             out.GameResult = kAllTie;
     }
 
-    const auto compose = [](const char *first, int number, const char *second) {
-        return std::string(first) + std::to_string(number) + second;
-    };
-    switch (out.GameResult) {
-    case kRedWins:
-        out.message = compose("  Red WINS with ", out.RedCards, " Cards.");
-        break;
-    case kGreenWins:
-        out.message = compose("  Green WINS with ", out.GreenCards, " Cards.");
-        break;
-    case kBlueWins:
-        out.message = compose("  Blue WINS with ", out.BlueCards, " Cards.");
-        break;
-    case kRedGreenTie:
-        out.message = compose("  Red and Green TIE with ", out.RedCards, " Cards.");
-        break;
-    case kRedBlueTie:
-        out.message = compose("  Red and Blue TIE with ", out.RedCards, " Cards.");
-        break;
-    case kGreenBlueTie:
-        out.message = compose("  Green and Blue TIE with ", out.GreenCards, " Cards.");
-        break;
-    case kAllTie:
-        out.message = compose("  ALL Players TIE with ", out.RedCards, " Cards.");
-        break;
-    default:
-        out.message = compose("  You Did It In ", CardsTurned / 2, " Tries.");
-        break;
+    for (const Announcement &a : kAnnouncements) {
+        if (a.result == out.GameResult) {
+            out.message = a.first + std::to_string(out.*a.count) + " Cards.";
+            return out;
+        }
     }
+    out.message = "  You Did It In " + std::to_string(CardsTurned / 2) + " Tries.";
     return out;
 }
 
