@@ -167,6 +167,18 @@ TEST_F(FluidPlayerTest, PlaysUntilTheLastEventOfTheTune)
     EXPECT_NEAR(playedMs(player_), kFiveNotes.lengthMs(), kToleranceMs);
 }
 
+TEST_F(FluidPlayerTest, AWarmedUpPlayerPlaysTheSame)
+{
+    FluidPlayer warm(silentOutput());
+    warm.warmUp();
+    warm.setFileName(write("tune.mid", kFiveNotes.midiFile()));
+    warm.open();
+    EXPECT_NEAR(playedMs(warm), kFiveNotes.lengthMs(), kToleranceMs);
+    // A player that is dropped while it is still warming up waits for that to end.
+    FluidPlayer dropped(silentOutput());
+    dropped.warmUp();
+}
+
 TEST_F(FluidPlayerTest, ALongLastNoteIsWaitedForUntilItEnds)
 {
     openTune(kLongLastNote);
