@@ -61,10 +61,7 @@ struct CardsPage {
 
     QStringList opened()
     {
-        QStringList out;
-        for (const auto &name : w.player->entries("open "))
-            out << QString::fromStdString(name);
-        return out;
+        return tunesOpened(*w.player);
     }
 
     // Checks that every description row in view shows the line of game `game` it stands

@@ -98,10 +98,7 @@ struct Editor {
     }
     QStringList opened()
     {
-        QStringList names;
-        for (const auto &name : w->player->entries("open "))
-            names << QString::fromStdString(name);
-        return names;
+        return tunesOpened(*w->player);
     }
 };
 

@@ -32,10 +32,7 @@ struct InfoPages {
     {
         w.player->log.clear();
         w->ui.PageControl1->setCurrentWidget(page(name));
-        QStringList out;
-        for (const auto &file : w.player->entries("open "))
-            out << QString::fromStdString(file);
-        return out;
+        return tunesOpened(*w.player);
     }
 };
 

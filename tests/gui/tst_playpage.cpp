@@ -54,10 +54,7 @@ struct Play {
     }
     QStringList cardTunesOpened()
     {
-        QStringList out;
-        for (const auto &name : w.player->entries("open "))
-            out << QString::fromStdString(name);
-        return out;
+        return tunesOpened(*w.player);
     }
 };
 

@@ -82,6 +82,15 @@ private:
     ErrorReport::Sink previous_;
 };
 
+// The tunes the player has been asked to open, in order.
+inline QStringList tunesOpened(const FakePlayer &player)
+{
+    QStringList out;
+    for (const auto &name : player.entries("open "))
+        out << QString::fromStdString(name);
+    return out;
+}
+
 // The window on a fake player, with a fixed seed and QUIT recorded instead of exiting.
 struct TestWindow {
     FakePlayer *player = nullptr;
