@@ -8,7 +8,7 @@
 // side into one PNG for a person to look at. The output depends on nothing but the fonts:
 // no time stamps, no randomness, so two runs give the same bytes.
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "cardpictures.h"
 #include "library/defaultlibrary.h"
 #include "programpictures.h"

@@ -1,6 +1,6 @@
 #include "programpictures.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "symbolpainter.h"
 
 #include <QPainter>

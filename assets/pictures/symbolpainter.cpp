@@ -1,6 +1,6 @@
 #include "symbolpainter.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <QFontDatabase>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "imagetable.h"
 
-#include "quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "libraryfile.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <cerrno>
 #include <fcntl.h>

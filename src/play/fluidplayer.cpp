@@ -1,6 +1,6 @@
 #include "fluidplayer.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>

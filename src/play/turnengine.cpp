@@ -1,6 +1,6 @@
 #include "turnengine.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <algorithm>
 

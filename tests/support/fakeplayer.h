@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "play/mediaplayer.h"
 
 #include <filesystem>

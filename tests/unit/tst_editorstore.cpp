@@ -1,6 +1,6 @@
 #include "tempfolder.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "editor/editorstore.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // writing to /dev/null: it renders in real time without a sound card.
 #include "play/fluidplayer.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 
 #include <gtest/gtest.h>
 

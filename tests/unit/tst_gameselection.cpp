@@ -1,6 +1,6 @@
 #include "tempfolder.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "library/defaultlibrary.h"
 #include "library/gameselection.h"
 

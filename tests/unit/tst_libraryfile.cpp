@@ -1,6 +1,6 @@
 #include "tempfolder.h"
 
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "library/gamerecord.h"
 #include "library/libraryfile.h"
 

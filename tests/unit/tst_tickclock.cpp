@@ -1,4 +1,4 @@
-#include "app/quorvelerror.h"
+#include "library/quorvelerror.h"
 #include "play/tickclock.h"
 #include "play/tunes.h"
 
