@@ -1,10 +1,9 @@
-// Games played on the real window, with the fake player standing in for FluidSynth.
+// Games played on the real window, with the fake player standing in for FluidSynth and the
+// test driving the tick clock: pauses and repaints are counted in ticks, never timed.
 #include "guitest.h"
+#include "tickdriver.h"
 
 #include "app/eventhook.h"
-
-#include <QElapsedTimer>
-#include <QTimer>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -15,6 +14,7 @@ struct Play {
     WorkingFolder folder;
     ErrorLog errors;
     TestWindow w;
+    TickDriver clock{*w.form};
     int paints = 0;
 
     Play()
@@ -25,8 +25,10 @@ struct Play {
                 ++paints;
             return false;
         });
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        QVERIFY(showWindow(w.form.get()));
+        // The play page's show handler has started its tune, after the one of start-up, so
+        // it cannot run inside a test's own pause later.
+        QTRY_COMPARE_WITH_TIMEOUT(w.player->entries("play ").size(), size_t(2), kPatienceMs);
     }
     DrawGrid *grid() { return w->ui.FestquorGrid1; }
     TurnEngine &engine() { return w->engine; }
@@ -47,14 +49,33 @@ struct Play {
     }
     void clickCard(int card) { clickPosition(positionOf(card)); }
     int state(int p) { return engine().board.CellState[PositionColumn(p)][PositionRow(p)]; }
+    // What the window last painted in the middle of the cell at position p.
     QColor shown(int p)
     {
         const QRect cell = grid()->cellRect(PositionColumn(p), PositionRow(p));
-        return grid()->viewport()->grab().toImage().pixelColor(cell.center());
+        return lastPainted(grid()->viewport(), cell.center());
     }
     QStringList cardTunesOpened()
     {
         return tunesOpened(*w.player);
+    }
+    // Holds the clock and hands out ticks one by one, handling the window's other events
+    // between them, until the grid is painted. Returns how many ticks that took, or -1 when
+    // no single paint came within 100 ticks.
+    int ticksToNextRepaint()
+    {
+        clock.hold();
+        const int before = paints;
+        int ticks = 0;
+        QCoreApplication::processEvents();
+        while (paints == before && ticks < 2 * TickClock::kRepaintTicks) {
+            clock.tick();
+            ++ticks;
+            if (paints == before)
+                QCoreApplication::processEvents();
+        }
+        clock.release();
+        return paints == before + 1 ? ticks : -1;
     }
 };
 
@@ -70,7 +91,8 @@ private slots:
     void keyboardTurnsCards();
     void playersButtonCyclesUntilTheFirstCard();
     void newGameInTheMiddle();
-    void musicOffPairIsAShortPause();
+    void aPairPausesForItsCue_data();
+    void aPairPausesForItsCue();
     void clicksDuringAPairsTuneAreLost();
     void dealDuringAPairsTuneMarksNothing();
     void failedCardTuneStillMarksThePair();
@@ -92,9 +114,10 @@ void TestPlayPage::onePlayerPlaysAWholeGame()
     for (int k = 1; k <= kCardCount; ++k)
         QVERIFY2(opened.contains(QString("OQ%1.mid").arg(k)), qPrintable(opened.join(' ')));
     QCOMPARE(opened.last(), QString("OQwin.mid"));
-    // The last pair shows at once: every cell holds the red card.
-    QCOMPARE(t.shown(1), pictureColour(0, kRedCardSlot));
-    QCOMPARE(t.shown(30), pictureColour(0, kRedCardSlot));
+    // The end of the game repaints the board at once: every cell shows the red card, also
+    // the last pair, which was not repainted when it was found.
+    for (int p = 1; p <= kBoardCells; ++p)
+        QCOMPARE(t.shown(p), pictureColour(0, kRedCardSlot));
     QVERIFY(t.errors.texts.isEmpty());
 
     // A click on the finished board announces the result again and replays the win tune.
@@ -122,7 +145,6 @@ void TestPlayPage::mismatchPassesTheTurnAndShowsAtTheNextRepaint()
     t.clickPosition(first);
     QCOMPARE(t.state(first), kFaceUp);
     QCOMPARE(t.shown(first), pictureColour(0, 1));
-    QCoreApplication::processEvents();
     const int paintsBefore = t.paints;
     t.clickPosition(second);
     QCOMPARE(t.paints, paintsBefore + 1); // the second card is shown at once
@@ -131,15 +153,13 @@ void TestPlayPage::mismatchPassesTheTurnAndShowsAtTheNextRepaint()
     QCOMPARE(t.state(first), kFaceDown);
     QCOMPARE(t.state(second), kFaceDown);
 
-    // Both stay on screen face up until the periodic repaint 50 ticks after the second card.
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QTest::qWait(300);
-    if (elapsed.elapsed() < 480)
-        QCOMPARE(t.paints, paintsBefore + 1);
-    QTRY_VERIFY_WITH_TIMEOUT(t.paints > paintsBefore + 1, 3000);
-    QVERIFY(elapsed.elapsed() >= 450);
+    // Both stay on screen face up until the periodic repaint, 50 ticks after the second card
+    // restarted the counter.
+    QCOMPARE(t.shown(first), pictureColour(0, 1));
+    QCOMPARE(t.shown(second), pictureColour(0, 2));
+    QCOMPARE(t.ticksToNextRepaint(), TickClock::kRepaintTicks);
     QCOMPARE(t.shown(first), pictureColour(0, kCardBackSlot));
+    QCOMPARE(t.shown(second), pictureColour(0, kCardBackSlot));
 
     // A pair keeps GREEN on turn and turns GREEN's colour.
     t.clickCard(5);
@@ -213,6 +233,7 @@ void TestPlayPage::newGameInTheMiddle()
     t.w->ui.SelectPlayers->click();
     t.clickCard(1);
     t.clickCard(2);
+    const int up = t.positionOf(3);
     t.clickCard(3);
     QCOMPARE(t.w->ui.Label1->text(), QString("Current Player = GREEN"));
     const int paints = t.paints;
@@ -222,33 +243,50 @@ void TestPlayPage::newGameInTheMiddle()
     QCOMPARE(t.engine().PickCount, 0);
     QCOMPARE(t.engine().CardsTurned, 0);
     QVERIFY(t.w->ui.SelectPlayers->isEnabled());
-    QCOMPARE(t.paints, paints); // NEW does not repaint; the clock does within 50 ticks
-    QTRY_VERIFY_WITH_TIMEOUT(t.paints > paints, 2000);
+    // NEW does not repaint: the old board stays on screen until the clock's repaint, 50 ticks
+    // after the last card turned.
+    QCOMPARE(t.paints, paints);
+    QCOMPARE(t.shown(up), pictureColour(0, 3));
+    QCOMPARE(t.ticksToNextRepaint(), TickClock::kRepaintTicks);
+    QCOMPARE(t.shown(up), pictureColour(0, kCardBackSlot));
 }
 
-void TestPlayPage::musicOffPairIsAShortPause()
+void TestPlayPage::aPairPausesForItsCue_data()
 {
+    QTest::addColumn<bool>("music");
+    QTest::addColumn<int>("polls");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("no music: ten ticks, the player untouched") << false << 40 << 10;
+    // With music, one tick per poll until a poll reads "not playing", then five ticks.
+    QTest::newRow("a tune of 3 polls") << true << 3 << 4 + 5;
+    QTest::newRow("a tune of 40 polls") << true << 40 << 41 + 5;
+    QTest::newRow("a tune that never plays") << true << 0 << 1 + 5;
+}
+
+void TestPlayPage::aPairPausesForItsCue()
+{
+    QFETCH(bool, music);
+    QFETCH(int, polls);
+    QFETCH(int, ticks);
     Play t;
-    t.w->ui.Button2->click();
-    QCOMPARE(t.w->ui.Button2->text(), QString("NO MUSIC"));
+    if (!music)
+        t.w->ui.Button2->click();
+    QCOMPARE(t.w->ui.Button2->text(), QString(music ? "MUSIC" : "NO MUSIC"));
+    t.w.player->polls["OQ4.mid"] = polls;
     t.w.player->log.clear();
-    QElapsedTimer elapsed;
-    t.clickCard(4);
-    elapsed.start();
-    t.clickCard(19);
-    QVERIFY(elapsed.elapsed() >= 90); // ten ticks
+    QCOMPARE(t.clock.ticksOf([&] { t.clickCard(4); }), 0);
+    QCOMPARE(t.clock.ticksOf([&] { t.clickCard(19); }), ticks);
     QCOMPARE(t.state(t.positionOf(4)), kMatchedByRed);
-    QVERIFY(t.w.player->log.empty());
-    // The play page's own tune stays silent too.
+    QCOMPARE(t.state(t.positionOf(19)), kMatchedByRed);
+    QCOMPARE(t.cardTunesOpened(), music ? QStringList{"OQ4.mid"} : QStringList());
+    QVERIFY(music || t.w.player->log.empty());
+
+    // The play page's own tune follows the switch too.
     t.w->ui.PageControl1->setCurrentIndex(4);
     t.w.player->log.clear();
     t.w->ui.PageControl1->setCurrentIndex(0);
-    QVERIFY(t.w.player->log.empty());
-    t.w->ui.Button2->click();
-    QCOMPARE(t.w->ui.Button2->text(), QString("MUSIC"));
-    t.w->ui.PageControl1->setCurrentIndex(4);
-    t.w->ui.PageControl1->setCurrentIndex(0);
-    QCOMPARE(t.w.player->entries("play ").back(), std::string("OQ1.mid"));
+    QCOMPARE(t.cardTunesOpened(), music ? QStringList{"OQ1.mid"} : QStringList());
+    QVERIFY(t.errors.texts.isEmpty());
 }
 
 void TestPlayPage::clicksDuringAPairsTuneAreLost()
@@ -256,12 +294,14 @@ void TestPlayPage::clicksDuringAPairsTuneAreLost()
     Play t;
     t.w.player->polls["OQ6.mid"] = 40;
     const int other = t.positionOf(9);
-    QTimer::singleShot(100, t.w.form.get(), [&] {
-        QVERIFY(t.engine().PairPending);
+    bool pending = false;
+    t.clickCard(6);
+    t.clock.after(20, [&] {
+        pending = t.engine().PairPending;
         t.clickPosition(other);
     });
-    t.clickCard(6);
     t.clickCard(21);
+    QVERIFY(pending);
     QCOMPARE(t.state(other), kFaceDown);
     QCOMPARE(t.state(t.positionOf(6)), kMatchedByRed);
     QVERIFY(!t.engine().PairPending);
@@ -271,9 +311,14 @@ void TestPlayPage::dealDuringAPairsTuneMarksNothing()
 {
     Play t;
     t.w.player->polls["OQ6.mid"] = 40;
-    QTimer::singleShot(100, t.w.form.get(), [&] { t.w->ui.NewGame->click(); });
+    bool dealt = false;
     t.clickCard(6);
+    t.clock.after(20, [&] {
+        dealt = true;
+        t.w->ui.NewGame->click();
+    });
     t.clickCard(21);
+    QVERIFY(dealt);
     QCOMPARE(t.engine().PickString, std::string(30, '0'));
     for (int p = 1; p <= kBoardCells; ++p)
         QCOMPARE(t.state(p), kFaceDown);
@@ -323,7 +368,13 @@ void TestPlayPage::facesFoldOntoTheirPictures()
     t.clickCard(16);
     QCOMPARE(t.shown(t.positionOf(16)), pictureColour(0, 1));
     t.clickCard(1);
+    QCOMPARE(t.state(t.positionOf(1)), kMatchedByRed);
+    // A found pair is not repainted by itself: it shows its faces until the clock's repaint,
+    // which comes 44 ticks on, as the tune's last 5-tick wait left the counter at 6.
+    QCOMPARE(t.shown(t.positionOf(1)), pictureColour(0, 1));
+    QCOMPARE(t.ticksToNextRepaint(), TickClock::kRepaintTicks - 6);
     QCOMPARE(t.shown(t.positionOf(1)), pictureColour(0, kRedCardSlot));
+    QCOMPARE(t.shown(t.positionOf(16)), pictureColour(0, kRedCardSlot));
 }
 
 QTEST_MAIN(TestPlayPage)

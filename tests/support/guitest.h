@@ -12,12 +12,38 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QScreen>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
 namespace quorvel::test {
+
+// How long a test waits for what the event loop brings (a window exposed, a posted handler):
+// far longer than it ever takes, so that only a fault runs into it, also in a sanitizer build
+// on a busy machine. Nothing is measured against it.
+inline constexpr int kPatienceMs = 60000;
+
+// Shows the window and waits until it is on screen.
+[[nodiscard]] inline bool showWindow(QWidget *window)
+{
+    window->show();
+    return QTest::qWaitForWindowExposed(window, kPatienceMs);
+}
+
+// The colour at `point` of `widget` as the window last painted it. QWidget::grab() would
+// paint the widget afresh from its data, showing a repaint that never happened; this reads
+// the window's backing store instead and paints nothing (the offscreen platform's screen
+// grab copies from it).
+inline QColor lastPainted(QWidget *widget, QPoint point)
+{
+    QWidget *window = widget->window();
+    const QPoint at = widget->mapTo(window, point);
+    const QImage pixel =
+        window->screen()->grabWindow(window->winId(), at.x(), at.y(), 1, 1).toImage();
+    return pixel.isNull() ? QColor() : pixel.pixelColor(0, 0);
+}
 
 // The colour a test picture of game g (0..3), slot s (0..18) is filled with, so a painted
 // pixel tells which picture was drawn.
