@@ -41,8 +41,7 @@ struct CardsPage {
                 ++paints;
             return false;
         });
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        QVERIFY(showWindow(w.form.get()));
     }
 
     QWidget *page() { return w->ui.AboutTheCards; }

@@ -54,7 +54,7 @@ struct Editor {
         file.Close();
         w = std::make_unique<TestWindow>();
         form()->show();
-        if (!QTest::qWaitForWindowActive(form()))
+        if (!QTest::qWaitForWindowActive(form(), kPatienceMs))
             qFatal("the window did not become active");
         ui().PageControl1->setCurrentWidget(ui().QuorvelEditor);
         w->player->log.clear();

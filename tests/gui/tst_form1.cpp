@@ -60,8 +60,7 @@ void TestForm1::playPageControls()
     ErrorLog errors;
     TestWindow w;
     auto &ui = w->ui;
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QVERIFY(showWindow(w.form.get()));
     QCOMPARE(w->pos(), QPoint(0, 0));
 
     QCOMPARE(ui.SelectGame->geometry(), QRect(423, 0, 147, 22));
@@ -142,8 +141,7 @@ void TestForm1::focusFollowsTheTabOrder()
     ErrorLog errors;
     TestWindow w;
     auto &ui = w->ui;
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QVERIFY(showWindow(w.form.get()));
     const QList<QWidget *> play = {ui.Button1, ui.FestquorGrid1, ui.NewGame,
                                    ui.SelectPlayers, ui.Button2, ui.SelectGame};
     play.first()->setFocus();
@@ -181,9 +179,8 @@ void TestForm1::startInEmptyFolderWritesTheDefaultLibrary()
     QVERIFY(errors.texts.isEmpty());
 
     // Showing the window starts the play page's tune again.
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-    QTRY_COMPARE(w.player->entries("play ").size(), size_t(2));
+    QVERIFY(showWindow(w.form.get()));
+    QTRY_COMPARE_WITH_TIMEOUT(w.player->entries("play ").size(), size_t(2), kPatienceMs);
 
     // A second start uses the file as it is.
     const QByteArray before = folder.bytes("quorvels.dat");
@@ -227,8 +224,7 @@ void TestForm1::quitEndsAtOnceWithoutClosing()
     WorkingFolder folder;
     ErrorLog errors;
     TestWindow w;
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QVERIFY(showWindow(w.form.get()));
     bool closed = false;
     connect(w.form.get(), &QObject::destroyed, this, [&] { closed = true; });
     QVERIFY(w->PlayImages.exists(0));
@@ -251,8 +247,7 @@ void TestForm1::closingRunsTheCloseHandler()
     WorkingFolder folder;
     ErrorLog errors;
     TestWindow w;
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QVERIFY(showWindow(w.form.get()));
     QVERIFY(w->close());
     QVERIFY(!w->isVisible());
     QCOMPARE(w.exitCode, -1); // closing is not QUIT
