@@ -115,6 +115,8 @@ public:
     void EditorCardsGridClick();
     void TestGameClick();
     void EditorQuitClick();
+    // Imports a shared game (src/editor/gameimport.cpp); throws, callers run it in guarded().
+    void ImportGameFile(const std::string &archivePath);
 
     // ---- Card descriptions and fixed pages (src/pages/)
     void AboutTheCardsShow();

@@ -4,4 +4,10 @@ target_sources(quorvel_core PRIVATE
 )
 target_sources(quorvel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/editorpage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gameimport.cpp
+)
+# Bringing files in and sharing games.
+target_sources(quorvel_authoring PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/gamefiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gamearchive.cpp
 )

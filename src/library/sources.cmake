@@ -5,6 +5,8 @@ target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/defaultlibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/defaultgames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gameselection.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/midilength.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gamefolder.cpp
 )
 target_sources(quorvel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/selectgame.cpp
