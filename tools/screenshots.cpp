@@ -5,16 +5,14 @@
 #include "app/errorreport.h"
 #include "app/form1.h"
 #include "fakeplayer.h"
+#include "filedrop.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QLinearGradient>
-#include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <cstdio>
 
 using namespace quorvel;
@@ -68,21 +66,6 @@ QImage photo(int n)
     return image;
 }
 
-// Drops files on a control as the file manager does, and lets the editor take them.
-void dropFiles(QWidget *target, QPoint at, const QStringList &files)
-{
-    QMimeData mime;
-    QList<QUrl> urls;
-    for (const QString &file : files)
-        urls << QUrl::fromLocalFile(file);
-    mime.setUrls(urls);
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::NoButton, {});
-    QCoreApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::NoButton, {});
-    QCoreApplication::sendEvent(target, &drop);
-    settle();
-}
-
 // A new game in the editor made of 19 photos and 18 tunes from a folder of the author's.
 void makeGameFromPhotos(TForm1 &form, const QString &photos)
 {
@@ -100,16 +83,16 @@ void makeGameFromPhotos(TForm1 &form, const QString &photos)
     ui.PageControl1->setCurrentWidget(ui.QuorvelEditor);
     ui.EditorNew->click();
     ui.EditorGameName->setText("Our Holiday");
-    dropFiles(ui.EditorBMPsGrid->viewport(), ui.EditorBMPsGrid->cellRect(0, 1).center(),
+    test::dropFiles(ui.EditorBMPsGrid->viewport(), ui.EditorBMPsGrid->cellRect(0, 1).center(),
               pictures.mid(0, 15));
-    dropFiles(ui.EditorMidisGrid->viewport(), ui.EditorMidisGrid->cellRect(0, 1).center(),
+    test::dropFiles(ui.EditorMidisGrid->viewport(), ui.EditorMidisGrid->cellRect(0, 1).center(),
               tunes.mid(0, 15));
     QLineEdit *const fields[] = {ui.EditCardBack, ui.EditRedCard,    ui.EditGreenCard,
                                  ui.EditBlueCard, ui.EditYouWonMidi, ui.EditReadMeMidi,
                                  ui.EditHelpMidi};
     const QStringList rest = pictures.mid(15) + tunes.mid(15);
     for (int i = 0; i < 7; ++i)
-        dropFiles(fields[i], {5, 5}, {rest[i]});
+        test::dropFiles(fields[i], {5, 5}, {rest[i]});
     ui.EditorGameName->setFocus(); // where Enter in the last field has led
     ui.EditorGameName->end(false);
     settle();

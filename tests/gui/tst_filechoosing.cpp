@@ -4,16 +4,15 @@
 #include "guitest.h"
 
 #include "editor/filechoosing.h"
+#include "filedrop.h"
 #include "library/libraryfile.h"
 #include "testtune.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QTimer>
-#include <QUrl>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -61,20 +60,9 @@ struct Editor {
     QString own(const QString &name) const { return elsewhere.filePath(name); }
     static QByteArray song() { return QByteArray::fromStdString(tuneOfSeconds(2)); }
 
-    // Drags the files over `target` to `at` and drops them there, as a file manager does.
     void drop(QWidget *target, QPoint at, const QStringList &files)
     {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString &f : files)
-            urls << QUrl::fromLocalFile(f);
-        mime.setUrls(urls);
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::NoButton, {});
-        QCoreApplication::sendEvent(target, &enter);
-        QDropEvent dropped(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::NoButton, {});
-        QCoreApplication::sendEvent(target, &dropped);
-        QCOMPARE(dropped.dropAction(), Qt::CopyAction); // never a move
-        QCoreApplication::processEvents();
+        QCOMPARE(dropFiles(target, at, files), Qt::CopyAction); // never a move
     }
     // Opens the context menu of `widget` at `at`, picks `entry` and returns its entries.
     QStringList menu(QWidget *widget, QPoint at, const QString &entry)
