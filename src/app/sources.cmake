@@ -10,4 +10,6 @@ target_sources(quorvel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/pagecontrol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/keypressfilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/imagetable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/commandline.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/singleinstance.cpp
 )

@@ -211,7 +211,7 @@ TEST_F(Launcher, EntriesPassTheirValidators)
     }
     // The menu starts the launcher by its installed name.
     const std::string entry = readText(desktop);
-    EXPECT_NE(entry.find("\nExec=festral-quorvel\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nExec=festral-quorvel %f\n"), std::string::npos);
     EXPECT_TRUE(fs::exists(prefix_ / "bin" / "festral-quorvel"));
     if (!validated)
         GTEST_SKIP() << "desktop-file-utils and appstream are not installed";
