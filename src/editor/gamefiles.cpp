@@ -55,13 +55,13 @@ bool rowsComplete(const std::string &b)
     const std::uint32_t compression = littleEndian(b, 30, 4);
     if (littleEndian(b, 14, 4) < 40 || (compression != 0 && compression != 3))
         return true; // old or compressed bitmaps: Qt's reader checks them itself
-    const auto width = static_cast<std::int32_t>(littleEndian(b, 18, 4));
-    const auto height = static_cast<std::int32_t>(littleEndian(b, 22, 4));
-    const std::uint32_t bits = littleEndian(b, 28, 2);
-    const std::uint64_t stride =
-        (static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(width))) * bits + 31) / 32 * 4;
-    return offset + stride * static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(height)))
-           <= b.size();
+    // Width and height are signed; a negative height means rows stored top down.
+    const auto size = [&](std::size_t at) {
+        const auto value = static_cast<std::int32_t>(littleEndian(b, at, 4));
+        return static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(value)));
+    };
+    const std::uint64_t stride = (size(18) * littleEndian(b, 28, 2) + 31) / 32 * 4;
+    return offset + stride * size(22) <= b.size();
 }
 
 // A Windows bitmap that loads as a card as it is.

@@ -193,7 +193,8 @@ TEST_F(GameFiles, BadInputIsRefusedAndLeavesNothing)
     const std::string longTune = source("long.mid", test::tuneOfSeconds(240));
     expectRefused(missing, GameFileKind::Picture, "The file \"" + missing + "\" does not exist");
     expectRefused(folder, GameFileKind::Tune, "\"" + folder + "\" is not a file");
-    expectRefused(garbage, GameFileKind::Picture, "The picture \"" + garbage + "\" cannot be read");
+    expectRefused(garbage, GameFileKind::Picture,
+                  "The picture \"" + garbage + "\" cannot be read");
     expectRefused(half, GameFileKind::Picture, "The picture \"" + half + "\" cannot be read");
     expectRefused(text, GameFileKind::Tune,
                   "\"" + text + "\" is not a Standard MIDI File that can be played");

@@ -98,8 +98,10 @@ TEST(MidiLength, TimesTunesAsThePlayerDoes)
         // Damaged and unplayable files.
         {"empty", "", -1},
         {"header cut short", smf({kEnd}).substr(0, 12), -1},
-        {"header of length 7", "MThd" + be(7, 4) + be(0, 2) + be(1, 2) + be(480, 2) + std::string(1, '\0') +
-                                   chunk("MTrk", kEnd), -1},
+        {"header of length 7",
+         "MThd" + be(7, 4) + be(0, 2) + be(1, 2) + be(480, 2) + std::string(1, '\0') +
+             chunk("MTrk", kEnd),
+         -1},
         {"format 3", smf({kEnd}, 480, 3), -1},
         {"SMPTE timing", smf({kEnd}, 0xE728), -1},
         {"division 0", smf({kEnd}, 0), -1},
