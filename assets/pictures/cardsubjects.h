@@ -8,8 +8,18 @@
 
 namespace quorvel::pictures {
 
-// A symbol that no emoji glyph shows well enough, drawn with shapes instead.
-enum class DrawnSymbol { None, Xylophone, Triangle };
+// A symbol that no emoji glyph shows as the card's lines describe it, drawn with shapes
+// instead; the living lobster is the emoji lobster (a cooked, red one) in a living one's
+// colours.
+enum class DrawnSymbol {
+    None,
+    Xylophone,
+    Triangle,
+    TawnyOwl,
+    SeaTurtle,
+    FellingAxe,
+    LivingLobster,
+};
 
 struct CardSubject {
     const char *caption;  // the subject's name, printed on the card face
@@ -34,7 +44,7 @@ inline constexpr std::array<GameTheme, 4> kGameThemes = {{
      "\U0001FAB6",  // feather
      205,
      {{
-         {"Tawny Owl", "owl", "\U0001F989", kEmoji},
+         {"Tawny Owl", "owl", nullptr, DrawnSymbol::TawnyOwl},
          {"Bald Eagle", "eagle", "\U0001F985", kEmoji},
          {"Mallard", "mallard", "\U0001F986", kEmoji},
          {"Mute Swan", "swan", "\U0001F9A2", kEmoji},
@@ -57,7 +67,7 @@ inline constexpr std::array<GameTheme, 4> kGameThemes = {{
      {{
          {"Claw Hammer", "hammer", "\U0001F528", kEmoji},
          {"Hand Saw", "saw", "\U0001FA9A", kEmoji},
-         {"Felling Axe", "axe", "\U0001FA93", kEmoji},
+         {"Felling Axe", "axe", nullptr, DrawnSymbol::FellingAxe},
          {"Wrench", "wrench", "\U0001F527", kEmoji},
          {"Screwdriver", "screwdriver", "\U0001FA9B", kEmoji},
          {"Nut and Bolt", "bolt", "\U0001F529", kEmoji},
@@ -82,11 +92,11 @@ inline constexpr std::array<GameTheme, 4> kGameThemes = {{
          {"Shark", "shark", "\U0001F988", kEmoji},
          {"Octopus", "octopus", "\U0001F419", kEmoji},
          {"Crab", "crab", "\U0001F980", kEmoji},
-         {"Lobster", "lobster", "\U0001F99E", kEmoji},
+         {"Lobster", "lobster", nullptr, DrawnSymbol::LivingLobster},
          {"Shrimp", "shrimp", "\U0001F990", kEmoji},
          {"Pufferfish", "pufferfish", "\U0001F421", kEmoji},
          {"Reef Fish", "reef fish", "\U0001F420", kEmoji},
-         {"Sea Turtle", "turtle", "\U0001F422", kEmoji},
+         {"Sea Turtle", "turtle", nullptr, DrawnSymbol::SeaTurtle},
          {"Jellyfish", "jellyfish", "\U0001FABC", kEmoji},
          {"Coral", "coral", "\U0001FAB8", kEmoji},
          {"Seashell", "seashell", "\U0001F41A", kEmoji},

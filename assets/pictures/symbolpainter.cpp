@@ -1,5 +1,6 @@
 #include "symbolpainter.h"
 
+#include "drawnsymbols.h"
 #include "library/quorvelerror.h"
 
 #include <QFontDatabase>
@@ -17,7 +18,6 @@ constexpr const char *kNarrowFamily = "Liberation Sans Narrow";
 // The size at which Noto Color Emoji stores its bitmaps; glyphs are drawn at it and scaled
 // down once, which looks better than letting the font engine scale to a small size.
 constexpr int kEmojiStrike = 109;
-constexpr int kCanvas = 160;
 
 QFont requireFamily(const char *family, const char *package)
 {
@@ -57,74 +57,28 @@ QImage fitInto(const QImage &canvas, QSize box, const char *what)
 
 QImage emptyCanvas()
 {
-    QImage canvas(kCanvas, kCanvas, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(kSymbolCanvas, kSymbolCanvas, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     return canvas;
 }
 
-// Seven tuned wooden bars on two rails, longest on the left, with two mallets.
-void drawXylophone(QPainter &p)
+// Noto's lobster is a cooked one, bright red. A living lobster is dark greenish brown: the
+// glyph keeps its shading, and its reds and oranges turn to that; black eyes stay.
+QImage inLivingColours(QImage image)
 {
-    const QColor outline(70, 40, 20);
-    p.setPen(QPen(outline, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(QColor(120, 75, 40));
-    p.drawPolygon(QPolygonF({{6, 44}, {154, 62}, {154, 72}, {6, 56}}));
-    p.drawPolygon(QPolygonF({{6, 112}, {154, 96}, {154, 106}, {6, 124}}));
-    const int bars = 7;
-    for (int i = 0; i < bars; ++i) {
-        const double x = 10 + i * 20.5;
-        const double shrink = i * 4.5;
-        const QRectF bar(x, 34 + shrink, 18, 100 - 2 * shrink);
-        QLinearGradient wood(bar.topLeft(), bar.topRight());
-        const QColor tone = QColor::fromHsv(24 + i * 2, 170 + i * 6, 240 - i * 8);
-        wood.setColorAt(0, tone.lighter(120));
-        wood.setColorAt(1, tone.darker(110));
-        p.setBrush(wood);
-        p.drawRoundedRect(bar, 3, 3);
-        p.setBrush(QColor(210, 210, 215));
-        p.drawEllipse(QPointF(bar.center().x(), bar.top() + 15 - i * 0.6), 3, 3);
-        p.drawEllipse(QPointF(bar.center().x(), bar.bottom() - 15 + i * 0.6), 3, 3);
+    constexpr int kLivingHue = 62;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            QColor colour = QColor::fromRgba(image.pixel(x, y));
+            if (colour.alpha() == 0 || colour.hsvSaturation() < 60)
+                continue;
+            colour.setHsv(kLivingHue, colour.hsvSaturation() * 3 / 5, colour.value() * 2 / 5,
+                          colour.alpha());
+            image.setPixel(x, y, colour.rgba());
+        }
     }
-    for (const auto &[from, to] : {std::pair{QPointF(70, 156), QPointF(112, 96)},
-                                   std::pair{QPointF(150, 156), QPointF(134, 92)}}) {
-        p.setPen(QPen(outline, 9, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(from, to);
-        p.setPen(QPen(QColor(240, 210, 150), 5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(from, to);
-        p.setPen(QPen(QColor(110, 10, 20), 3));
-        p.setBrush(QColor(225, 45, 55));
-        p.drawEllipse(to, 11, 11);
-    }
-}
-
-// A steel triangle with its open corner, hanging from a loop, and its beater.
-void drawTriangle(QPainter &p)
-{
-    p.setPen(QPen(QColor(200, 40, 40), 6, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath loop;
-    loop.moveTo(74, 30);
-    loop.cubicTo(62, 10, 84, 2, 84, 2);
-    p.drawPath(loop);
-
-    QPainterPath steel;
-    steel.moveTo(34, 118);
-    steel.lineTo(74, 30);
-    steel.lineTo(134, 148);
-    steel.lineTo(18, 148);
-    p.setPen(QPen(QColor(55, 60, 70), 20, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(steel);
-    QLinearGradient shine(20, 30, 140, 150);
-    shine.setColorAt(0, QColor(250, 250, 255));
-    shine.setColorAt(0.5, QColor(165, 172, 185));
-    shine.setColorAt(1, QColor(230, 233, 240));
-    p.setPen(QPen(QBrush(shine), 11, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPath(steel);
-
-    p.setPen(QPen(QColor(55, 60, 70), 12, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(150, 50), QPointF(104, 104));
-    p.setPen(QPen(QColor(205, 208, 215), 6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(150, 50), QPointF(104, 104));
+    return image;
 }
 
 QFont makeFont(const QString &family, int pixelSize, bool bold)
@@ -169,20 +123,13 @@ QImage SymbolPainter::symbol(const CardSubject &subject, QSize box) const
 {
     if (subject.glyph)
         return glyph(subject.glyph, box);
+    if (subject.drawn == DrawnSymbol::LivingLobster)
+        return inLivingColours(glyph("\U0001F99E", box));
     QImage canvas = emptyCanvas();
     {
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing);
-        switch (subject.drawn) {
-        case DrawnSymbol::Xylophone:
-            drawXylophone(p);
-            break;
-        case DrawnSymbol::Triangle:
-            drawTriangle(p);
-            break;
-        case DrawnSymbol::None:
-            break;
-        }
+        drawSymbol(p, subject.drawn);
     }
     return fitInto(canvas, box, subject.caption);
 }

@@ -36,6 +36,23 @@ bool hasFixedSize(const QLabel *label)
     return fixed.contains(label->objectName());
 }
 
+// The layout gives font sizes in pixels, as it gives positions and sizes, so that text keeps
+// its size in its fixed controls whatever font resolution the desktop sets. uic reads only
+// point sizes, so the layout puts each size in the property fontPixels beside its font.
+void applyFontPixels(QWidget *form)
+{
+    QList<QWidget *> widgets = form->findChildren<QWidget *>();
+    widgets.prepend(form);
+    for (QWidget *widget : widgets) {
+        const QVariant pixels = widget->property("fontPixels");
+        if (!pixels.isValid())
+            continue;
+        QFont font = widget->font();
+        font.setPixelSize(pixels.toInt());
+        widget->setFont(font);
+    }
+}
+
 unsigned clockSeed()
 {
     using namespace std::chrono;
@@ -84,6 +101,7 @@ TForm1::TForm1(Options options)
 {
     installFontFallbacks();
     ui.setupUi(this);
+    applyFontPixels(this);
     ui.PageControl1->fitCaptions();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

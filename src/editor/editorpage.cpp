@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "app/keypressfilter.h"
 #include "editor/editorstore.h"
+#include "editor/filechoosing.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -179,6 +180,7 @@ void TForm1::connectEditor()
         });
     connect(ui.EditorCardsGrid, &GridBase::cellClicked, this,
             [this] { guarded([this] { EditorCardsGridClick(); }); });
+    FileChoosing::install(*this);
 }
 
 // ---- Navigation and storage

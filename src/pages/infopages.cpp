@@ -4,13 +4,46 @@
 
 #include "app/form1.h"
 
+#include <QFileInfo>
 #include <QPixmap>
+#include <QRegularExpression>
 
 namespace quorvel {
 namespace {
 
 // Narrower than this, text stops being comfortable to read.
 constexpr int kNarrowestStretch = 50;
+// The left edge of the pages' text.
+constexpr int kPageMargin = 4;
+constexpr const char *kLayoutRight = "layoutRight";
+
+// A web address as the pages show it: without its scheme and a closing slash.
+QString shownAddress(QString address)
+{
+    address.remove(QRegularExpression(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://")));
+    while (address.endsWith(QLatin1Char('/')))
+        address.chop(1);
+    return address;
+}
+
+// Fits a label that ends where the layout ends it and grows leftwards with a longer text,
+// as far as the page's margin.
+void fitRightAligned(QLabel *label)
+{
+    if (!label->property(kLayoutRight).isValid())
+        label->setProperty(kLayoutRight, label->x() + layoutWidth(label));
+    const int right = label->property(kLayoutRight).toInt();
+    fitLabelToWidth(label, right - kPageMargin);
+    label->move(right - label->width(), label->y());
+}
+
+// A text set earlier may have left the font narrowed; a new text is fitted afresh.
+void unnarrow(QLabel *label)
+{
+    QFont font = label->font();
+    font.setStretch(QFont::AnyStretch);
+    label->setFont(font);
+}
 
 } // namespace
 
@@ -37,6 +70,42 @@ void fitLabelToWidth(QLabel *label, int width)
     autoSize(label);
 }
 
+ProjectPointer builtProjectPointer()
+{
+    return {QString::fromUtf8(QUORVEL_HOMEPAGE), QString::fromUtf8(QUORVEL_README_PATH)};
+}
+
+void showProjectPointer(Ui::TForm1 &ui, const ProjectPointer &pointer)
+{
+    const QString site = shownAddress(pointer.homepage);
+    if (!site.isEmpty()) {
+        ui.Label30->setText(QStringLiteral("Newer versions of Festral Quorvel and its source "
+                                           "code can always be found at"));
+        ui.Label31->setText(site);
+        ui.Label46->setText(QStringLiteral("Comments and suggestions are welcome at %1")
+                                .arg(site));
+        ui.Label48->setText(QStringLiteral("Visit"));
+        ui.Label47->setText(site);
+        ui.Label49->setText(QStringLiteral("for newer versions and the source code."));
+    } else {
+        const QFileInfo readme(pointer.readmePath);
+        ui.Label30->setText(QStringLiteral("Read about newer versions of Festral Quorvel and "
+                                           "its source code in the file"));
+        ui.Label31->setText(readme.filePath());
+        ui.Label46->setText(QStringLiteral("Comments and suggestions: the README tells where "
+                                           "this copy of the game comes from."));
+        ui.Label48->setText(QStringLiteral("See"));
+        ui.Label47->setText(readme.fileName());
+        ui.Label49->setText(QStringLiteral("in %1.").arg(readme.path()));
+    }
+    for (QLabel *label : {ui.Label30, ui.Label46, ui.Label48, ui.Label47, ui.Label49}) {
+        unnarrow(label);
+        fitLabelToWidth(label, layoutWidth(label));
+    }
+    unnarrow(ui.Label31);
+    fitRightAligned(ui.Label31);
+}
+
 void setUpInfoPages(Ui::TForm1 &ui)
 {
     QLabel *const pictures[] = {ui.Image1, ui.Image2, ui.Image3, ui.Image4, ui.Image5};
@@ -46,18 +115,13 @@ void setUpInfoPages(Ui::TForm1 &ui)
             pictures[n - 1]->setPixmap(picture);
     }
 
-    const QString site = QString::fromLatin1(kProjectSite);
-    ui.Label31->setText(site);
-    ui.Label47->setText(site);
-    ui.Label46->setText(QStringLiteral("Please send comments and suggestions to %1/issues")
-                            .arg(site));
-
     for (QWidget *page : {ui.GetSaved, ui.HelpSheet, ui.ReadMe}) {
         for (QLabel *label : page->findChildren<QLabel *>()) {
             if (!label->text().isEmpty())
                 fitLabelToWidth(label, layoutWidth(label));
         }
     }
+    showProjectPointer(ui, builtProjectPointer());
 }
 
 void TForm1::GetSavedShow()

@@ -17,6 +17,7 @@ private slots:
     void playPageControls();
     void editorAndCardsPageControls();
     void focusFollowsTheTabOrder();
+    void fontsArePixelSizedAndCaptionsFit();
     void startInEmptyFolderWritesTheDefaultLibrary();
     void startWithOneRecordLibrary();
     void startWithMissingCardBackStillLoadsTheEditor();
@@ -132,7 +133,7 @@ void TestForm1::editorAndCardsPageControls()
     QVERIFY(!ui.CardDescriptionsGrid->editable());
     QCOMPARE(ui.ScrollBar1->maximum(), 9);
     QCOMPARE(ui.ScrollBar1->pageStep(), 1);
-    QCOMPARE(ui.GameName2->font().pointSize(), 18);
+    QCOMPARE(ui.GameName2->font().pixelSize(), 24);
 }
 
 void TestForm1::focusFollowsTheTabOrder()
@@ -161,6 +162,53 @@ void TestForm1::focusFollowsTheTabOrder()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), editor[i]);
     }
+
+    // The scroll bar takes its place after the two grids and scrolls them by keyboard.
+    ui.PageControl1->setCurrentWidget(ui.AboutTheCards);
+    ui.AboutTheCardsGrid->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.CardDescriptionsGrid);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ui.ScrollBar1);
+    QTest::keyClick(ui.ScrollBar1, Qt::Key_Down);
+    QCOMPARE(ui.AboutTheCardsGrid->topRow(), 1);
+    QCOMPARE(ui.CardDescriptionsGrid->topRow(), 3);
+}
+
+// Font sizes are pixels, like the layout's geometry, so no text grows out of its fixed
+// control on a desktop with another font resolution; at those sizes every caption fits.
+void TestForm1::fontsArePixelSizedAndCaptionsFit()
+{
+    WorkingFolder folder;
+    ErrorLog errors;
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QList<QWidget *> widgets = w->findChildren<QWidget *>();
+    widgets << w.form.get();
+    QSet<int> sizes;
+    for (const QWidget *widget : widgets) {
+        QVERIFY2(widget->font().pixelSize() > 0, qPrintable(widget->objectName()));
+        sizes << widget->font().pixelSize();
+    }
+    QCOMPARE(sizes, QSet<int>({11, 13, 16, 19, 21, 24}));
+
+    for (const QAbstractButton *button : w->findChildren<QAbstractButton *>()) {
+        const int text = button->fontMetrics().horizontalAdvance(button->text());
+        QVERIFY2(text + 4 <= button->width(), qPrintable(button->objectName()));
+        QVERIFY2(button->fontMetrics().height() <= button->height(),
+                 qPrintable(button->objectName()));
+    }
+    for (const QLabel *label : {w->ui.Label1, w->ui.StaticText1}) {
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) < label->width());
+        QVERIFY(label->fontMetrics().height() <= label->height());
+    }
+    const QTabBar *tabs = w->ui.PageControl1->tabBar();
+    for (int i = 0; i < tabs->count(); ++i) {
+        QVERIFY(tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)) <
+                tabs->tabRect(i).width());
+    }
+    QVERIFY(errors.texts.isEmpty());
 }
 
 void TestForm1::startInEmptyFolderWritesTheDefaultLibrary()

@@ -57,6 +57,20 @@ QList<QPair<QString, int>> layoutLabels()
     return out;
 }
 
+// The labels that point to newer versions fit their lines: the Help page's place ends where
+// the layout ends it, and the Read Me page's bottom line does not run together.
+void checkPointerFits(InfoPages &t)
+{
+    const QLabel *place = t.label("Label31");
+    QCOMPARE(place->geometry().right() + 1, 432 + 175);
+    QVERIFY(place->x() >= 4);
+    QVERIFY(place->font().stretch() == 0 || place->font().stretch() >= 85);
+    QVERIFY(t.label("Label48")->geometry().right() < t.label("Label47")->x());
+    QVERIFY(t.label("Label47")->geometry().right() < t.label("Label49")->x());
+    QVERIFY(t.label("Label49")->geometry().right() < t.label("Label44")->x());
+    QVERIFY(t.label("Label46")->width() <= 601);
+}
+
 } // namespace
 
 class TestInfoPages : public QObject {
@@ -67,7 +81,8 @@ private slots:
     void showingAPageStartsItsTune();
     void helpAndReadMeRestartTheSameTune();
     void missingHelpTuneIsReportedAtEachShowing();
-    void helpTextsAreFixedAndNameTheSite();
+    void helpTextsAreFixed();
+    void pointerToNewerVersions();
     void everyTextFitsItsLabel();
     void fitNarrowsOnlyWhatIsTooWide();
     void savedPicturesAreShown();
@@ -140,7 +155,7 @@ void TestInfoPages::missingHelpTuneIsReportedAtEachShowing()
     QCOMPARE(t.errors.texts.size(), shown);
 }
 
-void TestInfoPages::helpTextsAreFixedAndNameTheSite()
+void TestInfoPages::helpTextsAreFixed()
 {
     InfoPages t;
     const QList<QPair<const char *, const char *>> texts = {
@@ -173,15 +188,39 @@ void TestInfoPages::helpTextsAreFixedAndNameTheSite()
     };
     for (const auto &[name, text] : texts)
         QCOMPARE(t.label(name)->text(), QString::fromLatin1(text));
+}
 
-    // The project's site, named on the Help page and twice on the Read Me page.
-    const QString site = QString::fromLatin1(kProjectSite);
-    QVERIFY(site.contains('/') && !site.contains(' '));
-    QVERIFY(!t.label("Label30")->text().isEmpty());
-    QCOMPARE(t.label("Label31")->text(), site);
+// Without a home page the pages name the installed README, never a web address; with one
+// they name it, without its scheme. Either way the texts fit their lines.
+void TestInfoPages::pointerToNewerVersions()
+{
+    InfoPages t;
+    const ProjectPointer built = builtProjectPointer();
+    QVERIFY(QDir::isAbsolutePath(built.readmePath));
+    QVERIFY(built.readmePath.endsWith("/share/doc/festral-quorvel/README.md"));
+    const auto text = [&](const char *name) { return t.label(name)->text(); };
+    if (built.homepage.isEmpty())
+        QCOMPARE(text("Label31"), built.readmePath);
+
+    const QString readme = "/opt/games/share/doc/festral-quorvel/README.md";
+    showProjectPointer(t.w->ui, {QString(), readme});
+    QCOMPARE(text("Label31"), readme);
+    QCOMPARE(text("Label48") + " " + text("Label47") + " " + text("Label49"),
+             "See README.md in /opt/games/share/doc/festral-quorvel.");
+    for (QLabel *label : t.w->findChildren<QLabel *>()) {
+        QVERIFY2(!label->text().contains("github") && !label->text().contains("www"),
+                 qPrintable(label->objectName()));
+    }
+    checkPointerFits(t);
+
+    showProjectPointer(t.w->ui, {"https://example.org/quorvel/", readme});
+    QCOMPARE(text("Label31"), QString("example.org/quorvel"));
+    QCOMPARE(text("Label47"), QString("example.org/quorvel"));
+    QCOMPARE(text("Label49"), QString("for newer versions and the source code."));
+    QVERIFY(text("Label46").endsWith(" example.org/quorvel"));
+    QVERIFY(text("Label30").endsWith(" can always be found at"));
     QVERIFY(t.label("Label31")->font().bold());
-    QCOMPARE(t.label("Label47")->text(), site);
-    QVERIFY(t.label("Label46")->text().endsWith(" " + site + "/issues"));
+    checkPointerFits(t);
 }
 
 void TestInfoPages::everyTextFitsItsLabel()
@@ -193,7 +232,9 @@ void TestInfoPages::everyTextFitsItsLabel()
         const QLabel *label = t.label(name);
         QVERIFY2(!label->text().isEmpty(), qPrintable(name));
         const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
-        QVERIFY2(textWidth < label->width() && label->width() <= layoutWidth,
+        // The Help page's place grows leftwards from where the layout ends it.
+        const int room = name == "Label31" ? 432 + 175 - 4 : layoutWidth;
+        QVERIFY2(textWidth < label->width() && label->width() <= room,
                  qPrintable(QString("%1: text %2, label %3, layout %4")
                                 .arg(name).arg(textWidth).arg(label->width()).arg(layoutWidth)));
         QVERIFY2(label->fontMetrics().height() <= label->height(), qPrintable(name));

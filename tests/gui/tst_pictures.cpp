@@ -138,6 +138,7 @@ private slots:
     void savedPicturesAreFiveDifferent24BitPictures();
     void iconsAreCompiledIn();
     void generatorGivesTheSameBytesAgain();
+    void lobsterIsAliveNotCooked();
 };
 
 void TestPictures::initTestCase()
@@ -302,6 +303,28 @@ void TestPictures::generatorGivesTheSameBytesAgain()
         }
     }
     QCOMPARE(compared, 4 * kImageCount + 2 + 5);
+}
+
+// Its lines say a lobster turns bright red only when it is cooked, so the symbol beside
+// them is dark, as a living lobster is, with no cooked red; the crab beside it is red.
+void TestPictures::lobsterIsAliveNotCooked()
+{
+    const auto symbolPixels = [](int card, auto &&count) {
+        const QImage face(cardFile(kDefaultGames[2], card));
+        int n = 0;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                if ((x - 30) * (x - 30) + (y - 29) * (y - 29) < 24 * 24)
+                    n += count(face.pixelColor(x, y));
+            }
+        }
+        return n;
+    };
+    const auto red = [](QColor c) { return c.red() > 170 && c.green() < 110 && c.blue() < 110; };
+    const auto dark = [](QColor c) { return c.value() < 110; };
+    QCOMPARE(symbolPixels(7, red), 0);
+    QVERIFY(symbolPixels(7, dark) > 150);
+    QVERIFY(symbolPixels(6, red) > 150);
 }
 
 QTEST_MAIN(TestPictures)

@@ -132,6 +132,23 @@ TEST_F(Launcher, InstallsLauncherEntriesAndEveryGameFile)
     EXPECT_EQ(tunes, 72);
 }
 
+// The Help and Read Me pages of a build without a home page name the installed README, and
+// the software-centre description then names no web address at all.
+TEST_F(Launcher, InstallsTheReadmeAndNamesOnlyTheBuildsHomePage)
+{
+    const fs::path doc = prefix_ / "share" / "doc" / "festral-quorvel";
+    const fs::path source = std::getenv("QUORVEL_SOURCE_DIR");
+    EXPECT_EQ(readText(doc / "README.md"), readText(source / "README.md"));
+    EXPECT_TRUE(fs::is_regular_file(doc / "docs" / "board-OQ.png"));
+    const std::string metainfo =
+        readText(prefix_ / "share" / "metainfo" / (std::string(kAppId) + ".metainfo.xml"));
+    const std::string homepage = QUORVEL_HOMEPAGE;
+    if (homepage.empty())
+        EXPECT_EQ(metainfo.find("<url"), std::string::npos);
+    else
+        EXPECT_NE(metainfo.find("<url type=\"homepage\">"), std::string::npos);
+}
+
 TEST_F(Launcher, FirstStartStocksTheFolderAndStartsTheGameThere)
 {
     ASSERT_FALSE(fs::exists(data_));

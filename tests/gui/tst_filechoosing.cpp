@@ -1,0 +1,212 @@
+// Choosing files in the editor on the real window: drops from the file manager, the file
+// dialog (answered through the window's dialog seam) by Ctrl+O and by the context menu,
+// and exporting and importing a game from the editor's menu.
+#include "guitest.h"
+
+#include "editor/filechoosing.h"
+#include "filedrop.h"
+#include "library/libraryfile.h"
+#include "testtune.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QTimer>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// Answers the dialogs in turn and notes how each was opened.
+struct FakeDialogs : FileDialogs {
+    QStringList answers, calls;
+    QString openFile(QWidget *, const QString &t, const QString &f, const QString &x) override
+    {
+        calls << t + "|" + f + "|" + x;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QString saveFile(QWidget *w, const QString &t, const QString &s, const QString &x) override
+    {
+        return openFile(w, t, s, x);
+    }
+};
+
+struct Editor {
+    WorkingFolder folder;
+    QTemporaryDir elsewhere; // the author's own files
+    ErrorLog errors;
+    TestWindow w;
+    FakeDialogs *dialogs = new FakeDialogs;
+
+    Editor()
+    {
+        w->findChild<FileChoosing *>()->setDialogs(std::unique_ptr<FakeDialogs>(dialogs));
+        w->show();
+        if (!QTest::qWaitForWindowActive(w.form.get()))
+            qFatal("the window did not become active");
+        ui().PageControl1->setCurrentWidget(ui().QuorvelEditor);
+        // A photo, red with a blue middle, and a tune of 2 seconds.
+        QImage photo(300, 200, QImage::Format_RGB32);
+        photo.fill(Qt::red);
+        QPainter(&photo).fillRect(130, 80, 40, 40, Qt::blue);
+        photo.save(own("photo.png"));
+        QFile tune(own("song.mid"));
+        QVERIFY(tune.open(QIODevice::WriteOnly) && tune.write(song()) > 0);
+    }
+    Ui::TForm1 &ui() { return w->ui; }
+    GameRecord &record() { return w->editor.EditRecord; }
+    QString own(const QString &name) const { return elsewhere.filePath(name); }
+    static QByteArray song() { return QByteArray::fromStdString(tuneOfSeconds(2)); }
+
+    void drop(QWidget *target, QPoint at, const QStringList &files)
+    {
+        QCOMPARE(dropFiles(target, at, files), Qt::CopyAction); // never a move
+    }
+    // Opens the context menu of `widget` at `at`, picks `entry` and returns its entries.
+    QStringList menu(QWidget *widget, QPoint at, const QString &entry)
+    {
+        QStringList entries;
+        QTimer pick;
+        pick.setSingleShot(true);
+        QObject::connect(&pick, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+                entries << action->text();
+                if (action->text() == entry)
+                    menu->setActiveAction(action);
+            }
+            if (menu)
+                QTest::keyClick(menu, Qt::Key_Return);
+        });
+        pick.start(0);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+        QCoreApplication::sendEvent(widget, &event);
+        // The offscreen platform leaves the window inactive once a popup has closed.
+        QApplication::setActiveWindow(widget->window());
+        return entries;
+    }
+    QColor shown(DrawGrid *grid, int col)
+    {
+        return grid->viewport()->grab().toImage().pixelColor(grid->cellRect(col, 0).center());
+    }
+};
+
+} // namespace
+
+class TestFileChoosing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void droppedPhotosBecomeCards();
+    void dialogChoosesLikeTypingAndEnter();
+    void exportAndImportFromTheMenu();
+};
+
+void TestFileChoosing::droppedPhotosBecomeCards()
+{
+    Editor t;
+    StringGrid *grid = t.ui().EditorBMPsGrid;
+    t.drop(grid->viewport(), grid->cellRect(2, 1).center(), {t.own("photo.png")});
+    QCOMPARE(grid->cell(2, 1), QString("photo.bmp"));
+    const QImage card(t.folder.file("photo.bmp"));
+    QCOMPARE(card.size(), QSize(122, 58));
+    QCOMPARE(t.record().Bmps[3].str(), std::string("photo.bmp"));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid, 2), QColor(Qt::blue)); // the photo's middle
+    QCOMPARE(grid->currentCol(), 3); // Enter's step along the ring
+
+    // Several files fill the cell and those to its right, as far as the row goes.
+    for (const char *name : {"two.png", "three.png", "four.png"})
+        QFile::copy(t.own("photo.png"), t.own(name));
+    t.drop(grid->viewport(), grid->cellRect(13, 1).center(),
+           {t.own("two.png"), t.own("three.png"), t.own("four.png")});
+    QCOMPARE(grid->cell(13, 1) + " " + grid->cell(14, 1), QString("two.bmp three.bmp"));
+    QVERIFY(!QFile::exists(t.folder.file("four.bmp")));
+    QCOMPARE(t.record().Bmps[15].str(), std::string("three.bmp"));
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditorMidisGrid);
+
+    // On a field: its own picture and preview; the ring goes on to the next field.
+    t.drop(t.ui().EditRedCard, {5, 5}, {t.own("photo.png")});
+    QCOMPARE(t.ui().EditRedCard->text(), QString("photo.bmp"));
+    QCOMPARE(t.record().Bmps[kRedCardSlot].str(), std::string("photo.bmp"));
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditGreenCard);
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+void TestFileChoosing::dialogChoosesLikeTypingAndEnter()
+{
+    Editor t;
+    t.dialogs->answers = {t.own("song.mid"), t.folder.file("BQCvr.bmp"), t.own("song.mid"),
+                          t.own("photo.png")};
+    t.ui().EditHelpMidi->setFocus();
+    QTest::keyClick(t.ui().EditHelpMidi, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(t.ui().EditHelpMidi->text(), QString("song.mid"));
+    QCOMPARE(t.record().Midis[kHelpTuneSlot].str(), std::string("song.mid"));
+    QCOMPARE(t.folder.bytes("song.mid"), t.song());
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditorGameName);
+    QVERIFY(t.dialogs->calls[0].startsWith("Choose a Tune|" + QDir::currentPath() + "|"));
+    QVERIFY(t.dialogs->calls[0].contains("*.mid"));
+
+    // A picture already in the game's folder is used as it is.
+    const int files = QDir(t.folder.path()).count();
+    t.ui().EditCardBack->setFocus();
+    QTest::keyClick(t.ui().EditCardBack, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(t.ui().EditCardBack->text(), QString("BQCvr.bmp"));
+    QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 0), pictureColour(2, kCardBackSlot));
+    QCOMPARE(QDir(t.folder.path()).count(), files);
+    QVERIFY(t.dialogs->calls[1].contains("*.png") && t.dialogs->calls[1].contains("*.svg"));
+
+    // The grid's menu on a cell: the tune, already brought in, keeps its name.
+    StringGrid *songs = t.ui().EditorMidisGrid;
+    const QStringList entries = t.menu(songs->viewport(), songs->cellRect(4, 1).center(),
+                                       "Choose File...");
+    QCOMPARE(entries, QStringList({"Choose File...", "", "Export This Game...",
+                                   "Import a Game..."}));
+    QCOMPARE(songs->cell(4, 1), QString("song.mid"));
+    QCOMPARE(t.record().Midis[5].str(), std::string("song.mid"));
+    QCOMPARE(songs->currentCol(), 5);
+    QCOMPARE(QDir(t.folder.path()).count(), files);
+
+    // Ctrl+O while the cell's editor is open, and the error of a picture for a tune.
+    songs->setFocus();
+    songs->setCurrentCell(6, 1);
+    QTest::keyClick(songs, Qt::Key_F2);
+    QTest::keyClick(songs->editor(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(t.dialogs->calls.size(), 4);
+    QCOMPARE(t.errors.texts.size(), 1);
+    QCOMPARE(songs->cell(6, 1), QString::fromStdString(t.record().Midis[7].str()));
+    QVERIFY(!QFile::exists(t.folder.file("photo.png")));
+}
+
+void TestFileChoosing::exportAndImportFromTheMenu()
+{
+    Editor t;
+    t.ui().EditorNew->click();
+    t.ui().EditorGameName->setText("Holiday: 2026");
+    t.drop(t.ui().EditCardBack, {5, 5}, {t.own("photo.png")});
+    const QString archive = t.own("shared");
+    t.dialogs->answers = {archive, archive + ".quorvel"};
+
+    // From the page itself, outside the fields: the record on screen is stored first.
+    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    QCOMPARE(t.dialogs->calls[0],
+             "Export This Game|" + QDir::home().filePath("Holiday- 2026.quorvel") +
+                 "|Festral Quorvel games (*.quorvel *.QUORVEL)");
+    QVERIFY(QFile::exists(archive + ".quorvel"));
+    const QByteArray library = t.folder.bytes(kLibraryFileName);
+    QCOMPARE(library.size(), 5 * int(kRecordSize));
+    QVERIFY(library.mid(4 * kRecordSize).contains("Holiday: 2026"));
+
+    // A field's menu keeps its editing entries and imports.
+    const QStringList entries = t.menu(t.ui().EditorGameName, {5, 5}, "Import a Game...");
+    QVERIFY(entries.size() > 4 && entries.contains("Import a Game..."));
+    QCOMPARE(t.dialogs->calls.size(), 2);
+    QCOMPARE(t.w->editor.EditIndex, 5);
+    QCOMPARE(t.folder.bytes(kLibraryFileName).mid(5 * kRecordSize), library.mid(4 * kRecordSize));
+    QCOMPARE(t.ui().EditorGameName->text(), QString("Holiday: 2026"));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+QTEST_MAIN(TestFileChoosing)
+#include "tst_filechoosing.moc"
