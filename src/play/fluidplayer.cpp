@@ -5,8 +5,10 @@
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <condition_variable>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -16,16 +18,24 @@
 #include <iterator>
 #include <mutex>
 #include <new>
+#include <thread>
 
 namespace quorvel {
 
 namespace {
 
-// FluidSynth forbids freeing a player while an audio driver renders for its synthesiser, and
-// its player can neither rewind nor change its file. So every play gets a fresh player, a
-// stopped one is kept, and once this many have gathered, open() restarts the audio driver
-// and frees them in between. A stopped player costs a few kilobytes and no rendering time.
-constexpr std::size_t kRetiredLimit = 64;
+// The audio period: 512 frames (11.6 ms at 44.1 kHz) in two periods. FluidSynth's own 64
+// frames wake its thread and the sound server's about 700 times a second; 512 cut that to 86
+// while a note played at an arbitrary moment still sounds within two periods, about 25 ms.
+const std::pair<std::string, std::string> kPeriodSettings[] = {{"audio.period-size", "512"},
+                                                               {"audio.periods", "2"}};
+
+// While the output runs, this often the closer looks whether the tune and its release are
+// over, to stop the output.
+constexpr std::chrono::milliseconds kCloserPoll{100};
+
+// A tune opened but not played keeps the output this long, for the play that follows.
+constexpr std::chrono::nanoseconds kUnplayedLimit = std::chrono::seconds(2);
 
 // A playing tune's tick advances with every block the audio thread renders. No advance for
 // this long means that the output has died (the sound server went away, say): the tune then
@@ -189,6 +199,12 @@ struct Tune {
 
 } // namespace
 
+// The synthesiser, the tune and the audio output. FluidSynth forbids creating or freeing a
+// player while a driver renders for its synthesiser, and a stopped player still sends
+// all-sounds-off on its channels in the next audio block, which can land after the first notes
+// of the next tune. So a tune's player is made and freed only while no output runs: open()
+// stops the output, frees the old player, makes the new one and starts the output again, and
+// no stopped player is ever left beside a playing one.
 struct FluidPlayer::Impl {
     explicit Impl(Options options) : options(std::move(options)) {}
     ~Impl();
@@ -197,9 +213,11 @@ struct FluidPlayer::Impl {
     void destroySynth();
     void startDriver(const std::string &tuneName);
     void stopDriver();
-    void silence();
-    void retireCurrent();
-    void freeRetired();
+    void newTune();
+    void closeTune();
+    bool tuneOver() const;
+    void runCloser();
+    void wakeCloser();
 
     // Waits for warmUp()'s thread, if one ran; the synthesiser is the window thread's after it.
     void finishWarmUp()
@@ -213,21 +231,33 @@ struct FluidPlayer::Impl {
     std::string fileName;
     std::vector<char> tuneData; // the open tune, as read by open()
     bool isOpen = false;
+    bool played = false; // the open tune's player has been started
 
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
+
+    // The output and the tune are shared with the closer thread, which stops the output once
+    // the tune is over; the window's thread changes them only while holding the mutex.
+    mutable std::mutex mutex;
+    std::condition_variable wake;
     fluid_audio_driver_t *driver = nullptr;
-    std::unique_ptr<Tune> current;               // the tune of the last play()
-    std::vector<std::unique_ptr<Tune>> retired;  // stopped, freed only while no driver runs
+    std::unique_ptr<Tune> tune;
+    std::int64_t openedAt = 0; // steadyNow() of the last open()
+    std::thread closer;
+    bool quitting = false;
 };
 
 FluidPlayer::Impl::~Impl()
 {
     finishWarmUp();
-    stopDriver();
-    if (current)
-        retired.push_back(std::move(current));
-    freeRetired();
+    {
+        const std::lock_guard lock(mutex);
+        quitting = true;
+    }
+    wake.notify_all();
+    if (closer.joinable())
+        closer.join();
+    closeTune();
     destroySynth();
 }
 
@@ -237,16 +267,22 @@ void FluidPlayer::Impl::createSynth(const std::string &tuneName)
         settings = new_fluid_settings();
         if (!settings)
             throw std::bad_alloc();
+        for (const auto &[name, value] : kPeriodSettings)
+            applySetting(settings, name, value);
         for (const auto &[name, value] : options.settings)
             applySetting(settings, name, value);
         synth = new_fluid_synth(settings);
         if (!synth)
             throw MediaError("The synthesiser to play " + inQuotes(tuneName)
                              + " cannot be started");
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(options.soundFont, error)
-            || fluid_synth_sfload(synth, options.soundFont.c_str(), 1) == FLUID_FAILED) {
-            throw MediaError("The sound font " + inQuotes(options.soundFont) + " to play "
+        char *configured = nullptr;
+        fluid_settings_dupstr(settings, "synth.default-soundfont", &configured);
+        const std::string fallback = configured ? configured : "";
+        fluid_free(configured);
+        const std::string font =
+            findSoundFont(options.soundFont, fallback, options.soundFontFolders, tuneName);
+        if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
+            throw MediaError("The sound font " + inQuotes(font) + " to play "
                              + inQuotes(tuneName) + " cannot be loaded");
         }
     } catch (...) {
@@ -275,6 +311,9 @@ void FluidPlayer::Impl::startDriver(const std::string &tuneName)
         driver = new_fluid_audio_driver(settings, synth);
         if (driver) {
             log.hold(false);
+            if (!closer.joinable())
+                closer = std::thread([this] { runCloser(); });
+            wakeCloser();
             return;
         }
     }
@@ -294,28 +333,62 @@ void FluidPlayer::Impl::stopDriver()
     driver = nullptr;
 }
 
-// Cuts every sounding note and restores the channels' programs and controllers, so that a
-// tune never inherits the instruments of the one before.
-void FluidPlayer::Impl::silence()
+void FluidPlayer::Impl::wakeCloser()
 {
-    if (synth)
-        fluid_synth_system_reset(synth);
+    wake.notify_all();
 }
 
-void FluidPlayer::Impl::retireCurrent()
+// A fresh player for the open tune; no output may run. Leaves `tune` empty when FluidSynth
+// refuses, so that play() stays silent.
+void FluidPlayer::Impl::newTune()
 {
-    if (!current)
+    auto fresh = std::make_unique<Tune>();
+    fresh->player = new_fluid_player(synth);
+    if (!fresh->player)
         return;
-    fluid_player_stop(current->player);
-    silence();
-    retired.push_back(std::move(current));
+    if (fluid_player_set_tick_callback(fresh->player, Tune::onTick, fresh.get()) != FLUID_OK
+        || fluid_player_add_mem(fresh->player, tuneData.data(), tuneData.size()) != FLUID_OK) {
+        delete_fluid_player(fresh->player);
+        return;
+    }
+    tune = std::move(fresh);
 }
 
-void FluidPlayer::Impl::freeRetired()
+// Stops the output and frees the tune's player, then cuts every note still sounding and
+// restores the channels' programs and controllers, so that a tune never inherits the sound or
+// the instruments of the one before.
+void FluidPlayer::Impl::closeTune()
 {
-    for (const std::unique_ptr<Tune> &tune : retired)
+    stopDriver();
+    if (tune) {
         delete_fluid_player(tune->player);
-    retired.clear();
+        tune.reset();
+        fluid_synth_system_reset(synth);
+    }
+}
+
+// Over when the played tune's FluidSynth player has finished: past its last event, every
+// voice silent and FluidSynth's short wait for the reverb spent. A tune opened and never
+// played is over after a while.
+bool FluidPlayer::Impl::tuneOver() const
+{
+    if (!played)
+        return steadyNow() - openedAt > kUnplayedLimit.count();
+    return !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING;
+}
+
+void FluidPlayer::Impl::runCloser()
+{
+    std::unique_lock lock(mutex);
+    while (!quitting) {
+        if (!driver) {
+            wake.wait(lock);
+            continue;
+        }
+        wake.wait_for(lock, kCloserPoll);
+        if (driver && !quitting && tuneOver())
+            stopDriver();
+    }
 }
 
 FluidPlayer::FluidPlayer() : FluidPlayer(Options()) {}
@@ -323,6 +396,39 @@ FluidPlayer::FluidPlayer() : FluidPlayer(Options()) {}
 FluidPlayer::FluidPlayer(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 FluidPlayer::~FluidPlayer() = default;
+
+std::string FluidPlayer::findSoundFont(const std::string &first, const std::string &configured,
+                                       const std::vector<std::string> &folders,
+                                       const std::string &tuneName)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const std::string &path : {first, configured}) {
+        if (!path.empty() && fs::is_regular_file(path, error))
+            return path;
+    }
+    std::string folderList;
+    for (const std::string &folder : folders) {
+        std::vector<fs::path> fonts;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string extension = it->path().extension().string();
+            if ((extension == ".sf2" || extension == ".sf3") && it->is_regular_file(error))
+                fonts.push_back(it->path());
+        }
+        if (!fonts.empty())
+            return std::min_element(fonts.begin(), fonts.end())->string();
+        folderList += (folderList.empty() ? "" : " and ") + folder;
+        error.clear();
+    }
+    std::string text = "No sound font was found to play " + inQuotes(tuneName) + ": looked for "
+                       + inQuotes(first);
+    if (!configured.empty())
+        text += ", FluidSynth's default " + inQuotes(configured);
+    if (!folderList.empty())
+        text += " and any .sf2 or .sf3 file in " + folderList;
+    throw MediaError(text);
+}
 
 void FluidPlayer::warmUp()
 {
@@ -353,48 +459,50 @@ void FluidPlayer::open()
     std::vector<char> data = readTune(d.fileName);
     if (!d.synth)
         d.createSynth(d.fileName);
-    if (d.retired.size() >= kRetiredLimit) {
-        d.stopDriver();
-        d.freeRetired();
-    }
-    if (!d.driver)
-        d.startDriver(d.fileName);
+    const std::lock_guard lock(d.mutex);
     d.tuneData = std::move(data);
+    // The player first, then the output: no player is made while the output renders.
+    d.newTune();
+    d.openedAt = steadyNow();
+    try {
+        d.startDriver(d.fileName);
+    } catch (...) {
+        d.closeTune();
+        d.tuneData.clear();
+        throw;
+    }
     d.isOpen = true;
 }
 
 void FluidPlayer::play()
 {
     Impl &d = *impl_;
-    if (!d.isOpen || !d.driver)
+    if (!d.isOpen)
         return;
     try {
-        d.retireCurrent();
-        auto tune = std::make_unique<Tune>();
-        tune->player = new_fluid_player(d.synth);
-        if (!tune->player)
-            return;
-        Tune &started = *tune;
-        d.current = std::move(tune);
-        if (fluid_player_set_tick_callback(started.player, Tune::onTick, &started) != FLUID_OK
-            || fluid_player_add_mem(started.player, d.tuneData.data(), d.tuneData.size())
-                   != FLUID_OK) {
-            d.retireCurrent();
-            return;
+        const std::lock_guard lock(d.mutex);
+        if (d.played) {
+            // FluidSynth's player cannot rewind: a second play gets a fresh one.
+            d.closeTune();
+            d.newTune();
         }
-        // A note that the previous tune's last audio block sent after its stop is cut here.
-        d.silence();
-        started.lastAdvance.store(steadyNow(), std::memory_order_release);
-        fluid_player_play(started.player);
-    } catch (const std::bad_alloc &) {
-        // The tune stays silent; isPlaying() reads false.
+        if (!d.tune)
+            return;
+        if (!d.driver)
+            d.startDriver(d.fileName);
+        d.played = true;
+        d.tune->lastAdvance.store(steadyNow(), std::memory_order_release);
+        fluid_player_play(d.tune->player);
+    } catch (const std::exception &) {
+        // No memory or no output: the tune stays silent and isPlaying() reads false.
     }
 }
 
 bool FluidPlayer::isPlaying()
 {
-    const Tune *tune = impl_->current.get();
-    if (!tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
+    const Impl &d = *impl_;
+    const Tune *tune = d.tune.get();
+    if (!d.played || !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
         return false;
     const std::int64_t quiet = steadyNow() - tune->lastAdvance.load(std::memory_order_acquire);
     if (quiet > kStallLimit.count())
@@ -406,9 +514,17 @@ bool FluidPlayer::isPlaying()
 void FluidPlayer::close()
 {
     Impl &d = *impl_;
-    d.retireCurrent();
+    const std::lock_guard lock(d.mutex);
+    d.closeTune();
     d.tuneData.clear();
     d.isOpen = false;
+    d.played = false;
+}
+
+bool FluidPlayer::outputRunning() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    return impl_->driver != nullptr;
 }
 
 } // namespace quorvel
