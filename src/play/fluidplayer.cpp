@@ -27,8 +27,15 @@ namespace {
 // The audio period: 512 frames (11.6 ms at 44.1 kHz) in two periods. FluidSynth's own 64
 // frames wake its thread and the sound server's about 700 times a second; 512 cut that to 86
 // while a note played at an arbitrary moment still sounds within two periods, about 25 ms.
-const std::pair<std::string, std::string> kPeriodSettings[] = {{"audio.period-size", "512"},
-                                                               {"audio.periods", "2"}};
+// The player's FluidSynth settings, before the options' own. A player never resets the
+// synthesiser at its end by itself: a reset from the audio thread could cut the next tune.
+const std::pair<std::string, std::string> kPlayerSettings[] = {
+    {"audio.period-size", "512"}, {"audio.periods", "2"}, {"player.reset-synth", "0"}};
+
+// Retired players run their FluidSynth timers in every audio block until they are freed, which
+// needs the output stopped. Tunes that follow each other without a pause keep it running, so
+// once this many have gathered, open() stops the output itself.
+constexpr std::size_t kRetiredLimit = 64;
 
 // While the output runs, this often the closer looks whether the tune and its release are
 // over, to stop the output.
@@ -177,7 +184,10 @@ void applySetting(fluid_settings_t *settings, const std::string &name, const std
 // starts, so what the window's thread needs to know is handed over here, by the audio thread
 // itself, instead of being read from the player's tracks while they may be changing.
 struct Tune {
+    fluid_synth_t *synth = nullptr;
     fluid_player_t *player = nullptr;
+    // Set before the player is stopped: from then on nothing it sends reaches the synthesiser.
+    std::atomic<bool> retired{false};
     std::atomic<int> totalTicks{-1}; // -1 until the audio thread has loaded the file
     std::atomic<int> tick{0};
     std::atomic<std::int64_t> lastAdvance{0}; // steadyNow() of the last tick change
@@ -195,29 +205,42 @@ struct Tune {
         tune->lastAdvance.store(steadyNow(), std::memory_order_release);
         return FLUID_OK;
     }
+
+    // Passes the player's events to the synthesiser on the audio thread. A stopped FluidSynth
+    // player sends all-sounds-off on its channels in the next audio block, after the first
+    // notes of a player started in the same block; a retired tune's events are dropped, so
+    // they never cut the tune that follows.
+    static int onEvent(void *data, fluid_midi_event_t *event)
+    {
+        auto *tune = static_cast<Tune *>(data);
+        if (tune->retired.load(std::memory_order_acquire))
+            return FLUID_OK;
+        return fluid_synth_handle_midi_event(tune->synth, event);
+    }
 };
 
 } // namespace
 
-// The synthesiser, the tune and the audio output. FluidSynth forbids creating or freeing a
-// player while a driver renders for its synthesiser, and a stopped player still sends
-// all-sounds-off on its channels in the next audio block, which can land after the first notes
-// of the next tune. So a tune's player is made and freed only while no output runs: open()
-// stops the output, frees the old player, makes the new one and starts the output again, and
-// no stopped player is ever left beside a playing one.
+// The synthesiser, the tune and the audio output. FluidSynth forbids freeing a player while a
+// driver renders for its synthesiser, and its player can neither rewind nor change its file.
+// So every open gets a fresh player beside the running output, the one before is retired
+// (stopped and silenced), and retired players are freed once the output has stopped. The
+// output is stopped by the closer thread once the tune and its release are over; stopping it
+// can take a while (a new stream on a sound server's null sink drains for about two seconds),
+// so the window's thread never waits for it, except when it needs the output again while the
+// closer is still stopping it.
 struct FluidPlayer::Impl {
     explicit Impl(Options options) : options(std::move(options)) {}
     ~Impl();
 
     void createSynth(const std::string &tuneName);
     void destroySynth();
-    void startDriver(const std::string &tuneName);
-    void stopDriver();
+    void ensureDriver(std::unique_lock<std::mutex> &lock, const std::string &tuneName);
     void newTune();
-    void closeTune();
+    void retireTune();
+    void freeRetired();
     bool tuneOver() const;
     void runCloser();
-    void wakeCloser();
 
     // Waits for warmUp()'s thread, if one ran; the synthesiser is the window thread's after it.
     void finishWarmUp()
@@ -236,12 +259,13 @@ struct FluidPlayer::Impl {
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
 
-    // The output and the tune are shared with the closer thread, which stops the output once
-    // the tune is over; the window's thread changes them only while holding the mutex.
+    // Shared with the closer thread; the window's thread changes them only under the mutex.
     mutable std::mutex mutex;
     std::condition_variable wake;
     fluid_audio_driver_t *driver = nullptr;
+    bool driverStopping = false; // the closer is stopping an output
     std::unique_ptr<Tune> tune;
+    std::vector<std::unique_ptr<Tune>> retired; // freed only while no output runs
     std::int64_t openedAt = 0; // steadyNow() of the last open()
     std::thread closer;
     bool quitting = false;
@@ -257,7 +281,11 @@ FluidPlayer::Impl::~Impl()
     wake.notify_all();
     if (closer.joinable())
         closer.join();
-    closeTune();
+    if (driver)
+        delete_fluid_audio_driver(driver);
+    driver = nullptr;
+    retireTune();
+    freeRetired();
     destroySynth();
 }
 
@@ -267,7 +295,7 @@ void FluidPlayer::Impl::createSynth(const std::string &tuneName)
         settings = new_fluid_settings();
         if (!settings)
             throw std::bad_alloc();
-        for (const auto &[name, value] : kPeriodSettings)
+        for (const auto &[name, value] : kPlayerSettings)
             applySetting(settings, name, value);
         for (const auto &[name, value] : options.settings)
             applySetting(settings, name, value);
@@ -301,8 +329,15 @@ void FluidPlayer::Impl::destroySynth()
     settings = nullptr;
 }
 
-void FluidPlayer::Impl::startDriver(const std::string &tuneName)
+// Starts the output unless it runs. An output the closer is still stopping is waited for
+// first, so that never two outputs render at once; then the retired players are freed.
+void FluidPlayer::Impl::ensureDriver(std::unique_lock<std::mutex> &lock,
+                                     const std::string &tuneName)
 {
+    if (driver)
+        return;
+    wake.wait(lock, [this] { return !driverStopping; });
+    freeRetired();
     FluidLog &log = FluidLog::instance();
     log.hold(true);
     for (const std::string &name : options.drivers) {
@@ -313,7 +348,7 @@ void FluidPlayer::Impl::startDriver(const std::string &tuneName)
             log.hold(false);
             if (!closer.joinable())
                 closer = std::thread([this] { runCloser(); });
-            wakeCloser();
+            wake.notify_all();
             return;
         }
     }
@@ -326,55 +361,52 @@ void FluidPlayer::Impl::startDriver(const std::string &tuneName)
                      + (tried.empty() ? std::string("no driver") : tried));
 }
 
-void FluidPlayer::Impl::stopDriver()
-{
-    if (driver)
-        delete_fluid_audio_driver(driver);
-    driver = nullptr;
-}
-
-void FluidPlayer::Impl::wakeCloser()
-{
-    wake.notify_all();
-}
-
-// A fresh player for the open tune; no output may run. Leaves `tune` empty when FluidSynth
-// refuses, so that play() stays silent.
+// A fresh player for the open tune. Leaves `tune` empty when FluidSynth refuses, so that
+// play() stays silent.
 void FluidPlayer::Impl::newTune()
 {
     auto fresh = std::make_unique<Tune>();
+    fresh->synth = synth;
     fresh->player = new_fluid_player(synth);
     if (!fresh->player)
         return;
-    if (fluid_player_set_tick_callback(fresh->player, Tune::onTick, fresh.get()) != FLUID_OK
-        || fluid_player_add_mem(fresh->player, tuneData.data(), tuneData.size()) != FLUID_OK) {
-        delete_fluid_player(fresh->player);
+    Tune *t = fresh.get();
+    if (fluid_player_set_playback_callback(t->player, Tune::onEvent, t) != FLUID_OK
+        || fluid_player_set_tick_callback(t->player, Tune::onTick, t) != FLUID_OK
+        || fluid_player_add_mem(t->player, tuneData.data(), tuneData.size()) != FLUID_OK) {
+        retired.push_back(std::move(fresh));
         return;
     }
     tune = std::move(fresh);
 }
 
-// Stops the output and frees the tune's player, then cuts every note still sounding and
-// restores the channels' programs and controllers, so that a tune never inherits the sound or
-// the instruments of the one before.
-void FluidPlayer::Impl::closeTune()
+// Stops the tune, cuts every note still sounding and restores the channels' programs and
+// controllers, so that a tune never inherits the sound or the instruments of the one before.
+void FluidPlayer::Impl::retireTune()
 {
-    stopDriver();
-    if (tune) {
-        delete_fluid_player(tune->player);
-        tune.reset();
-        fluid_synth_system_reset(synth);
-    }
+    if (!tune)
+        return;
+    tune->retired.store(true, std::memory_order_release);
+    fluid_player_stop(tune->player);
+    retired.push_back(std::move(tune));
+    fluid_synth_system_reset(synth);
+}
+
+void FluidPlayer::Impl::freeRetired()
+{
+    for (const std::unique_ptr<Tune> &t : retired)
+        delete_fluid_player(t->player);
+    retired.clear();
 }
 
 // Over when the played tune's FluidSynth player has finished: past its last event, every
 // voice silent and FluidSynth's short wait for the reverb spent. A tune opened and never
-// played is over after a while.
+// played, or closed, is over after a while.
 bool FluidPlayer::Impl::tuneOver() const
 {
-    if (!played)
+    if (!played || !tune)
         return steadyNow() - openedAt > kUnplayedLimit.count();
-    return !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING;
+    return fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING;
 }
 
 void FluidPlayer::Impl::runCloser()
@@ -386,8 +418,18 @@ void FluidPlayer::Impl::runCloser()
             continue;
         }
         wake.wait_for(lock, kCloserPoll);
-        if (driver && !quitting && tuneOver())
-            stopDriver();
+        if (!driver || quitting || !tuneOver())
+            continue;
+        fluid_audio_driver_t *stopping = driver;
+        driver = nullptr;
+        driverStopping = true;
+        lock.unlock();
+        delete_fluid_audio_driver(stopping);
+        lock.lock();
+        driverStopping = false;
+        if (!driver)
+            freeRetired();
+        wake.notify_all();
     }
 }
 
@@ -459,18 +501,20 @@ void FluidPlayer::open()
     std::vector<char> data = readTune(d.fileName);
     if (!d.synth)
         d.createSynth(d.fileName);
-    const std::lock_guard lock(d.mutex);
+    std::unique_lock lock(d.mutex);
     d.tuneData = std::move(data);
-    // The player first, then the output: no player is made while the output renders.
-    d.newTune();
     d.openedAt = steadyNow();
+    if (d.retired.size() >= kRetiredLimit && d.driver) {
+        delete_fluid_audio_driver(d.driver);
+        d.driver = nullptr;
+    }
     try {
-        d.startDriver(d.fileName);
+        d.ensureDriver(lock, d.fileName);
     } catch (...) {
-        d.closeTune();
         d.tuneData.clear();
         throw;
     }
+    d.newTune();
     d.isOpen = true;
 }
 
@@ -480,16 +524,15 @@ void FluidPlayer::play()
     if (!d.isOpen)
         return;
     try {
-        const std::lock_guard lock(d.mutex);
+        std::unique_lock lock(d.mutex);
         if (d.played) {
             // FluidSynth's player cannot rewind: a second play gets a fresh one.
-            d.closeTune();
+            d.retireTune();
             d.newTune();
         }
         if (!d.tune)
             return;
-        if (!d.driver)
-            d.startDriver(d.fileName);
+        d.ensureDriver(lock, d.fileName);
         d.played = true;
         d.tune->lastAdvance.store(steadyNow(), std::memory_order_release);
         fluid_player_play(d.tune->player);
@@ -511,11 +554,12 @@ bool FluidPlayer::isPlaying()
     return total < 0 || tune->tick.load(std::memory_order_acquire) < total;
 }
 
+// Retires the tune at once; the output stops a little later, on the closer thread.
 void FluidPlayer::close()
 {
     Impl &d = *impl_;
     const std::lock_guard lock(d.mutex);
-    d.closeTune();
+    d.retireTune();
     d.tuneData.clear();
     d.isOpen = false;
     d.played = false;
@@ -524,7 +568,7 @@ void FluidPlayer::close()
 bool FluidPlayer::outputRunning() const
 {
     const std::lock_guard lock(impl_->mutex);
-    return impl_->driver != nullptr;
+    return impl_->driver != nullptr || impl_->driverStopping;
 }
 
 } // namespace quorvel
