@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QIcon>
+#include <QThread>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -176,6 +177,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     guarded([this] { FormClose(); });
     event->accept();
+    // The program ends once control is back in the main loop, also when the request came
+    // inside a pause: the loop is told so here and now. Qt's own quit on the last window
+    // closed is a posted event that Qt may drop or refuse on its way (a window shown, a quit
+    // lock held, another window still visible), and then the program ran on with nothing
+    // left to end it. Before the main loop runs there is nothing to end.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void TForm1::FormClose()

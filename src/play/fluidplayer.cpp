@@ -5,8 +5,10 @@
 #include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <condition_variable>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -16,16 +18,31 @@
 #include <iterator>
 #include <mutex>
 #include <new>
+#include <thread>
 
 namespace quorvel {
 
 namespace {
 
-// FluidSynth forbids freeing a player while an audio driver renders for its synthesiser, and
-// its player can neither rewind nor change its file. So every play gets a fresh player, a
-// stopped one is kept, and once this many have gathered, open() restarts the audio driver
-// and frees them in between. A stopped player costs a few kilobytes and no rendering time.
+// The audio period: 512 frames (11.6 ms at 44.1 kHz) in two periods. FluidSynth's own 64
+// frames wake its thread and the sound server's about 700 times a second; 512 cut that to 86
+// while a note played at an arbitrary moment still sounds within two periods, about 25 ms.
+// The player's FluidSynth settings, before the options' own. A player never resets the
+// synthesiser at its end by itself: a reset from the audio thread could cut the next tune.
+const std::pair<std::string, std::string> kPlayerSettings[] = {
+    {"audio.period-size", "512"}, {"audio.periods", "2"}, {"player.reset-synth", "0"}};
+
+// Retired players run their FluidSynth timers in every audio block until they are freed, which
+// needs the output stopped. Tunes that follow each other without a pause keep it running, so
+// once this many have gathered, open() stops the output itself.
 constexpr std::size_t kRetiredLimit = 64;
+
+// While the output runs, this often the closer looks whether the tune and its release are
+// over, to stop the output.
+constexpr std::chrono::milliseconds kCloserPoll{100};
+
+// A tune opened but not played keeps the output this long, for the play that follows.
+constexpr std::chrono::nanoseconds kUnplayedLimit = std::chrono::seconds(2);
 
 // A playing tune's tick advances with every block the audio thread renders. No advance for
 // this long means that the output has died (the sound server went away, say): the tune then
@@ -167,7 +184,10 @@ void applySetting(fluid_settings_t *settings, const std::string &name, const std
 // starts, so what the window's thread needs to know is handed over here, by the audio thread
 // itself, instead of being read from the player's tracks while they may be changing.
 struct Tune {
+    fluid_synth_t *synth = nullptr;
     fluid_player_t *player = nullptr;
+    // Set before the player is stopped: from then on nothing it sends reaches the synthesiser.
+    std::atomic<bool> retired{false};
     std::atomic<int> totalTicks{-1}; // -1 until the audio thread has loaded the file
     std::atomic<int> tick{0};
     std::atomic<std::int64_t> lastAdvance{0}; // steadyNow() of the last tick change
@@ -185,21 +205,42 @@ struct Tune {
         tune->lastAdvance.store(steadyNow(), std::memory_order_release);
         return FLUID_OK;
     }
+
+    // Passes the player's events to the synthesiser on the audio thread. A stopped FluidSynth
+    // player sends all-sounds-off on its channels in the next audio block, after the first
+    // notes of a player started in the same block; a retired tune's events are dropped, so
+    // they never cut the tune that follows.
+    static int onEvent(void *data, fluid_midi_event_t *event)
+    {
+        auto *tune = static_cast<Tune *>(data);
+        if (tune->retired.load(std::memory_order_acquire))
+            return FLUID_OK;
+        return fluid_synth_handle_midi_event(tune->synth, event);
+    }
 };
 
 } // namespace
 
+// The synthesiser, the tune and the audio output. FluidSynth forbids freeing a player while a
+// driver renders for its synthesiser, and its player can neither rewind nor change its file.
+// So every open gets a fresh player beside the running output, the one before is retired
+// (stopped and silenced), and retired players are freed once the output has stopped. The
+// output is stopped by the closer thread once the tune and its release are over; stopping it
+// can take a while (a new stream on a sound server's null sink drains for about two seconds),
+// so the window's thread never waits for it, except when it needs the output again while the
+// closer is still stopping it.
 struct FluidPlayer::Impl {
     explicit Impl(Options options) : options(std::move(options)) {}
     ~Impl();
 
     void createSynth(const std::string &tuneName);
     void destroySynth();
-    void startDriver(const std::string &tuneName);
-    void stopDriver();
-    void silence();
-    void retireCurrent();
+    void ensureDriver(std::unique_lock<std::mutex> &lock, const std::string &tuneName);
+    void newTune();
+    void retireTune();
     void freeRetired();
+    bool tuneOver() const;
+    void runCloser();
 
     // Waits for warmUp()'s thread, if one ran; the synthesiser is the window thread's after it.
     void finishWarmUp()
@@ -213,20 +254,37 @@ struct FluidPlayer::Impl {
     std::string fileName;
     std::vector<char> tuneData; // the open tune, as read by open()
     bool isOpen = false;
+    bool played = false; // the open tune's player has been started
 
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
+
+    // Shared with the closer thread; the window's thread changes them only under the mutex.
+    mutable std::mutex mutex;
+    std::condition_variable wake;
     fluid_audio_driver_t *driver = nullptr;
-    std::unique_ptr<Tune> current;               // the tune of the last play()
-    std::vector<std::unique_ptr<Tune>> retired;  // stopped, freed only while no driver runs
+    bool driverStopping = false; // the closer is stopping an output
+    std::unique_ptr<Tune> tune;
+    std::vector<std::unique_ptr<Tune>> retired; // freed only while no output runs
+    std::int64_t openedAt = 0; // steadyNow() of the last open()
+    std::thread closer;
+    bool quitting = false;
 };
 
 FluidPlayer::Impl::~Impl()
 {
     finishWarmUp();
-    stopDriver();
-    if (current)
-        retired.push_back(std::move(current));
+    {
+        const std::lock_guard lock(mutex);
+        quitting = true;
+    }
+    wake.notify_all();
+    if (closer.joinable())
+        closer.join();
+    if (driver)
+        delete_fluid_audio_driver(driver);
+    driver = nullptr;
+    retireTune();
     freeRetired();
     destroySynth();
 }
@@ -237,16 +295,22 @@ void FluidPlayer::Impl::createSynth(const std::string &tuneName)
         settings = new_fluid_settings();
         if (!settings)
             throw std::bad_alloc();
+        for (const auto &[name, value] : kPlayerSettings)
+            applySetting(settings, name, value);
         for (const auto &[name, value] : options.settings)
             applySetting(settings, name, value);
         synth = new_fluid_synth(settings);
         if (!synth)
             throw MediaError("The synthesiser to play " + inQuotes(tuneName)
                              + " cannot be started");
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(options.soundFont, error)
-            || fluid_synth_sfload(synth, options.soundFont.c_str(), 1) == FLUID_FAILED) {
-            throw MediaError("The sound font " + inQuotes(options.soundFont) + " to play "
+        char *configured = nullptr;
+        fluid_settings_dupstr(settings, "synth.default-soundfont", &configured);
+        const std::string fallback = configured ? configured : "";
+        fluid_free(configured);
+        const std::string font =
+            findSoundFont(options.soundFont, fallback, options.soundFontFolders, tuneName);
+        if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
+            throw MediaError("The sound font " + inQuotes(font) + " to play "
                              + inQuotes(tuneName) + " cannot be loaded");
         }
     } catch (...) {
@@ -265,8 +329,15 @@ void FluidPlayer::Impl::destroySynth()
     settings = nullptr;
 }
 
-void FluidPlayer::Impl::startDriver(const std::string &tuneName)
+// Starts the output unless it runs. An output the closer is still stopping is waited for
+// first, so that never two outputs render at once; then the retired players are freed.
+void FluidPlayer::Impl::ensureDriver(std::unique_lock<std::mutex> &lock,
+                                     const std::string &tuneName)
 {
+    if (driver)
+        return;
+    wake.wait(lock, [this] { return !driverStopping; });
+    freeRetired();
     FluidLog &log = FluidLog::instance();
     log.hold(true);
     for (const std::string &name : options.drivers) {
@@ -275,6 +346,9 @@ void FluidPlayer::Impl::startDriver(const std::string &tuneName)
         driver = new_fluid_audio_driver(settings, synth);
         if (driver) {
             log.hold(false);
+            if (!closer.joinable())
+                closer = std::thread([this] { runCloser(); });
+            wake.notify_all();
             return;
         }
     }
@@ -287,35 +361,76 @@ void FluidPlayer::Impl::startDriver(const std::string &tuneName)
                      + (tried.empty() ? std::string("no driver") : tried));
 }
 
-void FluidPlayer::Impl::stopDriver()
+// A fresh player for the open tune. Leaves `tune` empty when FluidSynth refuses, so that
+// play() stays silent.
+void FluidPlayer::Impl::newTune()
 {
-    if (driver)
-        delete_fluid_audio_driver(driver);
-    driver = nullptr;
-}
-
-// Cuts every sounding note and restores the channels' programs and controllers, so that a
-// tune never inherits the instruments of the one before.
-void FluidPlayer::Impl::silence()
-{
-    if (synth)
-        fluid_synth_system_reset(synth);
-}
-
-void FluidPlayer::Impl::retireCurrent()
-{
-    if (!current)
+    auto fresh = std::make_unique<Tune>();
+    fresh->synth = synth;
+    fresh->player = new_fluid_player(synth);
+    if (!fresh->player)
         return;
-    fluid_player_stop(current->player);
-    silence();
-    retired.push_back(std::move(current));
+    Tune *t = fresh.get();
+    if (fluid_player_set_playback_callback(t->player, Tune::onEvent, t) != FLUID_OK
+        || fluid_player_set_tick_callback(t->player, Tune::onTick, t) != FLUID_OK
+        || fluid_player_add_mem(t->player, tuneData.data(), tuneData.size()) != FLUID_OK) {
+        retired.push_back(std::move(fresh));
+        return;
+    }
+    tune = std::move(fresh);
+}
+
+// Stops the tune, cuts every note still sounding and restores the channels' programs and
+// controllers, so that a tune never inherits the sound or the instruments of the one before.
+void FluidPlayer::Impl::retireTune()
+{
+    if (!tune)
+        return;
+    tune->retired.store(true, std::memory_order_release);
+    fluid_player_stop(tune->player);
+    retired.push_back(std::move(tune));
+    fluid_synth_system_reset(synth);
 }
 
 void FluidPlayer::Impl::freeRetired()
 {
-    for (const std::unique_ptr<Tune> &tune : retired)
-        delete_fluid_player(tune->player);
+    for (const std::unique_ptr<Tune> &t : retired)
+        delete_fluid_player(t->player);
     retired.clear();
+}
+
+// Over when the played tune's FluidSynth player has finished: past its last event, every
+// voice silent and FluidSynth's short wait for the reverb spent. A tune opened and never
+// played, or closed, is over after a while.
+bool FluidPlayer::Impl::tuneOver() const
+{
+    if (!played || !tune)
+        return steadyNow() - openedAt > kUnplayedLimit.count();
+    return fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING;
+}
+
+void FluidPlayer::Impl::runCloser()
+{
+    std::unique_lock lock(mutex);
+    while (!quitting) {
+        if (!driver) {
+            wake.wait(lock);
+            continue;
+        }
+        wake.wait_for(lock, kCloserPoll);
+        if (!driver || quitting || !tuneOver())
+            continue;
+        fluid_audio_driver_t *stopping = driver;
+        driver = nullptr;
+        driverStopping = true;
+        lock.unlock();
+        delete_fluid_audio_driver(stopping);
+        lock.lock();
+        driverStopping = false;
+        if (!driver)
+            freeRetired();
+        wake.notify_all();
+    }
 }
 
 FluidPlayer::FluidPlayer() : FluidPlayer(Options()) {}
@@ -323,6 +438,39 @@ FluidPlayer::FluidPlayer() : FluidPlayer(Options()) {}
 FluidPlayer::FluidPlayer(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 FluidPlayer::~FluidPlayer() = default;
+
+std::string FluidPlayer::findSoundFont(const std::string &first, const std::string &configured,
+                                       const std::vector<std::string> &folders,
+                                       const std::string &tuneName)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const std::string &path : {first, configured}) {
+        if (!path.empty() && fs::is_regular_file(path, error))
+            return path;
+    }
+    std::string folderList;
+    for (const std::string &folder : folders) {
+        std::vector<fs::path> fonts;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string extension = it->path().extension().string();
+            if ((extension == ".sf2" || extension == ".sf3") && it->is_regular_file(error))
+                fonts.push_back(it->path());
+        }
+        if (!fonts.empty())
+            return std::min_element(fonts.begin(), fonts.end())->string();
+        folderList += (folderList.empty() ? "" : " and ") + folder;
+        error.clear();
+    }
+    std::string text = "No sound font was found to play " + inQuotes(tuneName) + ": looked for "
+                       + inQuotes(first);
+    if (!configured.empty())
+        text += ", FluidSynth's default " + inQuotes(configured);
+    if (!folderList.empty())
+        text += " and any .sf2 or .sf3 file in " + folderList;
+    throw MediaError(text);
+}
 
 void FluidPlayer::warmUp()
 {
@@ -353,48 +501,51 @@ void FluidPlayer::open()
     std::vector<char> data = readTune(d.fileName);
     if (!d.synth)
         d.createSynth(d.fileName);
-    if (d.retired.size() >= kRetiredLimit) {
-        d.stopDriver();
-        d.freeRetired();
-    }
-    if (!d.driver)
-        d.startDriver(d.fileName);
+    std::unique_lock lock(d.mutex);
     d.tuneData = std::move(data);
+    d.openedAt = steadyNow();
+    if (d.retired.size() >= kRetiredLimit && d.driver) {
+        delete_fluid_audio_driver(d.driver);
+        d.driver = nullptr;
+    }
+    try {
+        d.ensureDriver(lock, d.fileName);
+    } catch (...) {
+        d.tuneData.clear();
+        throw;
+    }
+    d.newTune();
     d.isOpen = true;
 }
 
 void FluidPlayer::play()
 {
     Impl &d = *impl_;
-    if (!d.isOpen || !d.driver)
+    if (!d.isOpen)
         return;
     try {
-        d.retireCurrent();
-        auto tune = std::make_unique<Tune>();
-        tune->player = new_fluid_player(d.synth);
-        if (!tune->player)
-            return;
-        Tune &started = *tune;
-        d.current = std::move(tune);
-        if (fluid_player_set_tick_callback(started.player, Tune::onTick, &started) != FLUID_OK
-            || fluid_player_add_mem(started.player, d.tuneData.data(), d.tuneData.size())
-                   != FLUID_OK) {
-            d.retireCurrent();
-            return;
+        std::unique_lock lock(d.mutex);
+        if (d.played) {
+            // FluidSynth's player cannot rewind: a second play gets a fresh one.
+            d.retireTune();
+            d.newTune();
         }
-        // A note that the previous tune's last audio block sent after its stop is cut here.
-        d.silence();
-        started.lastAdvance.store(steadyNow(), std::memory_order_release);
-        fluid_player_play(started.player);
-    } catch (const std::bad_alloc &) {
-        // The tune stays silent; isPlaying() reads false.
+        if (!d.tune)
+            return;
+        d.ensureDriver(lock, d.fileName);
+        d.played = true;
+        d.tune->lastAdvance.store(steadyNow(), std::memory_order_release);
+        fluid_player_play(d.tune->player);
+    } catch (const std::exception &) {
+        // No memory or no output: the tune stays silent and isPlaying() reads false.
     }
 }
 
 bool FluidPlayer::isPlaying()
 {
-    const Tune *tune = impl_->current.get();
-    if (!tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
+    const Impl &d = *impl_;
+    const Tune *tune = d.tune.get();
+    if (!d.played || !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
         return false;
     const std::int64_t quiet = steadyNow() - tune->lastAdvance.load(std::memory_order_acquire);
     if (quiet > kStallLimit.count())
@@ -403,12 +554,21 @@ bool FluidPlayer::isPlaying()
     return total < 0 || tune->tick.load(std::memory_order_acquire) < total;
 }
 
+// Retires the tune at once; the output stops a little later, on the closer thread.
 void FluidPlayer::close()
 {
     Impl &d = *impl_;
-    d.retireCurrent();
+    const std::lock_guard lock(d.mutex);
+    d.retireTune();
     d.tuneData.clear();
     d.isOpen = false;
+    d.played = false;
+}
+
+bool FluidPlayer::outputRunning() const
+{
+    const std::lock_guard lock(impl_->mutex);
+    return impl_->driver != nullptr || impl_->driverStopping;
 }
 
 } // namespace quorvel

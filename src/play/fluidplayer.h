@@ -10,21 +10,26 @@
 namespace quorvel {
 
 // The media player on FluidSynth: General MIDI through one synthesiser that lives as long as
-// the player, so the program, which has one player, has one synthesiser. Nothing is set up
-// until the first open(), which creates the synthesiser, loads the sound font and starts the
-// audio output; later opens only read the tune. All methods belong to one thread (the window's);
+// the player. The audio output runs only while a tune sounds: open() starts it, and it is
+// stopped again once the tune and its release have ended, so a program that plays nothing
+// costs no processor time for sound. All methods belong to one thread (the window's);
 // FluidSynth plays the tune on its own audio thread.
 class FluidPlayer : public MediaPlayer {
 public:
     static constexpr const char *kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
     struct Options {
-        // Full path of the General MIDI sound font; FluidSynth never picks one by itself.
+        // Full path of the General MIDI sound font tried first; where it is missing,
+        // FluidSynth's configured default sound font ("synth.default-soundfont"), then the
+        // first .sf2 or .sf3 file in soundFontFolders.
         std::string soundFont = kDefaultSoundFont;
+        std::vector<std::string> soundFontFolders = {"/usr/share/sounds/sf2",
+                                                     "/usr/share/sounds/sf3"};
         // FluidSynth audio drivers, tried in this order until one starts.
         std::vector<std::string> drivers = {"pulseaudio", "alsa"};
         // Further FluidSynth settings as name and value, e.g. {"audio.file.name", "/dev/null"};
-        // the value is converted to the setting's type.
+        // the value is converted to the setting's type. They override the player's own
+        // choices (the audio period, for one).
         std::vector<std::pair<std::string, std::string>> settings;
     };
 
@@ -41,7 +46,7 @@ public:
     void warmUp();
 
     void setFileName(const std::string &fileName) override;
-    // Also throws MediaError when the sound font cannot be loaded or a setting is unknown.
+    // Also throws MediaError when no sound font can be loaded or a setting is unknown.
     void open() override;
     // Starts the open tune from its beginning, also when it has been played before.
     void play() override;
@@ -49,6 +54,16 @@ public:
     // still ring out. Also false once the audio output has stalled for two seconds.
     bool isPlaying() override;
     void close() override;
+
+    // True while the audio output runs: from open() until the tune and its release are over.
+    bool outputRunning() const;
+
+    // The sound font to load: `first` when it is a file, else `configured` when it is one,
+    // else the first .sf2 or .sf3 file (by name) in `folders`. Throws MediaError, naming
+    // `tuneName` and every place looked in, when there is none.
+    static std::string findSoundFont(const std::string &first, const std::string &configured,
+                                     const std::vector<std::string> &folders,
+                                     const std::string &tuneName);
 
 private:
     struct Impl;
