@@ -1,14 +1,85 @@
 #include "libraryfile.h"
 
+#include "library/filecalls.h"
 #include "library/quorvelerror.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvel {
+namespace {
+
+class SystemFileCalls : public FileCalls {
+public:
+    int open(const std::string &path, int flags, int mode) override
+    {
+        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    }
+    long read(int fd, void *buffer, std::size_t size) override
+    {
+        return ::read(fd, buffer, size);
+    }
+    long write(int fd, const void *buffer, std::size_t size) override
+    {
+        return ::write(fd, buffer, size);
+    }
+    long long seek(int fd, long long offset) override
+    {
+        return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
+    }
+    int status(int fd, long long &size, int &mode) override
+    {
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            return -1;
+        size = st.st_size;
+        mode = static_cast<int>(st.st_mode & 07777);
+        return 0;
+    }
+    int setMode(int fd, int mode) override { return ::fchmod(fd, static_cast<mode_t>(mode)); }
+    int truncate(int fd, long long length) override
+    {
+        return ::ftruncate(fd, static_cast<off_t>(length));
+    }
+    int flush(int fd) override { return ::fdatasync(fd); }
+    void startFlush(int fd) override { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+    int close(int fd) override { return ::close(fd); }
+    int rename(const std::string &from, const std::string &to) override
+    {
+        return std::rename(from.c_str(), to.c_str());
+    }
+    int remove(const std::string &path) override { return ::unlink(path.c_str()); }
+};
+
+FileCalls *&installed()
+{
+    static FileCalls *calls = nullptr;
+    return calls;
+}
+
+} // namespace
+
+FileCalls &FileCalls::system()
+{
+    static SystemFileCalls calls;
+    return calls;
+}
+
+FileCalls &FileCalls::current()
+{
+    return installed() ? *installed() : system();
+}
+
+FileCalls *FileCalls::use(FileCalls *calls)
+{
+    FileCalls *previous = installed();
+    installed() = calls;
+    return previous;
+}
 
 std::string ioErrorText(int code)
 {
@@ -63,12 +134,15 @@ int ioErrorCode(int errnum, const std::string &path)
     }
 }
 
-LibraryFile::LibraryFile(std::string fileName) : fileName_(std::move(fileName)) {}
+LibraryFile::LibraryFile(std::string fileName)
+    : calls_(FileCalls::current()), fileName_(std::move(fileName))
+{
+}
 
 LibraryFile::~LibraryFile()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        calls_.close(fd_);
 }
 
 void LibraryFile::fail(int errnum) const
@@ -88,39 +162,43 @@ void LibraryFile::requireOpen() const
         failCode(103);
 }
 
-void LibraryFile::Open()
+void LibraryFile::openWith(int flags)
 {
     Close();
-    const int fd = ::open(fileName_.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = calls_.open(fileName_, flags, 0666);
     if (fd < 0)
         fail(errno);
     fd_ = fd;
     position_ = 0;
 }
 
+void LibraryFile::Open()
+{
+    openWith(O_RDWR);
+}
+
 void LibraryFile::Create()
 {
-    Close();
-    const int fd = ::open(fileName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        fail(errno);
-    fd_ = fd;
-    position_ = 0;
+    openWith(O_RDWR | O_CREAT | O_TRUNC);
 }
 
 int LibraryFile::Count()
 {
     requireOpen();
-    struct stat st;
-    if (::fstat(fd_, &st) != 0)
+    long long size = 0;
+    int mode = 0;
+    if (calls_.status(fd_, size, mode) != 0)
         fail(errno);
-    return static_cast<int>(st.st_size / static_cast<off_t>(kRecordSize));
+    return static_cast<int>(size / static_cast<long long>(kRecordSize));
 }
 
 void LibraryFile::Seek(int n)
 {
     requireOpen();
-    position_ = static_cast<long long>(n) * static_cast<long long>(kRecordSize);
+    const long long position = static_cast<long long>(n) * static_cast<long long>(kRecordSize);
+    if (calls_.seek(fd_, position) < 0)
+        fail(errno);
+    position_ = position;
 }
 
 void LibraryFile::Read(GameRecord &record)
@@ -129,8 +207,7 @@ void LibraryFile::Read(GameRecord &record)
     GameRecord buffer;
     std::size_t done = 0;
     while (done < kRecordSize) {
-        const ssize_t got = ::pread(fd_, buffer.data() + done, kRecordSize - done,
-                                    static_cast<off_t>(position_ + done));
+        const long got = calls_.read(fd_, buffer.data() + done, kRecordSize - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -149,8 +226,7 @@ void LibraryFile::Write(const GameRecord &record)
     requireOpen();
     std::size_t done = 0;
     while (done < kRecordSize) {
-        const ssize_t put = ::pwrite(fd_, record.data() + done, kRecordSize - done,
-                                     static_cast<off_t>(position_ + done));
+        const long put = calls_.write(fd_, record.data() + done, kRecordSize - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -166,14 +242,14 @@ void LibraryFile::Write(const GameRecord &record)
 void LibraryFile::Truncate()
 {
     requireOpen();
-    if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
+    if (calls_.truncate(fd_, position_) != 0)
         fail(errno);
 }
 
 void LibraryFile::Close()
 {
     if (fd_ >= 0) {
-        ::close(fd_);
+        calls_.close(fd_);
         fd_ = -1;
     }
 }

@@ -6,6 +6,8 @@
 
 namespace quorvel {
 
+class FileCalls;
+
 inline constexpr const char *kLibraryFileName = "quorvels.dat";
 
 // Error codes of the library file and their texts for the user.
@@ -58,7 +60,9 @@ private:
     [[noreturn]] void fail(int errnum) const;
     [[noreturn]] static void failCode(int code);
     void requireOpen() const;
+    void openWith(int flags);
 
+    FileCalls &calls_;
     std::string fileName_;
     int fd_ = -1;
     long long position_ = 0; // byte offset of the next Read or Write
