@@ -3,6 +3,7 @@
 #include "library/filecalls.h"
 #include "library/quorvelerror.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -130,8 +131,16 @@ int ioErrorCode(int errnum, const std::string &path)
     case EFBIG:
         return kDiskFull;
     default:
-        return errnum;
+        return 0;
     }
+}
+
+InOutError ioErrorOf(int errnum, const std::string &path)
+{
+    const int code = ioErrorCode(errnum, path);
+    if (code != 0)
+        return InOutError(code, ioErrorText(code));
+    return InOutError(errnum, "I/O error " + std::to_string(errnum));
 }
 
 LibraryFile::LibraryFile(std::string fileName)
@@ -147,7 +156,7 @@ LibraryFile::~LibraryFile()
 
 void LibraryFile::fail(int errnum) const
 {
-    failCode(ioErrorCode(errnum, fileName_));
+    throw ioErrorOf(errnum, fileName_);
 }
 
 void LibraryFile::failCode(int code)
@@ -160,6 +169,13 @@ void LibraryFile::requireOpen() const
     // A file operation on a closed handle; the program's sequences never do this.
     if (fd_ < 0)
         failCode(103);
+}
+
+void LibraryFile::requirePosition() const
+{
+    requireOpen();
+    if (position_ < 0)
+        failCode(kReadBeyondEnd);
 }
 
 void LibraryFile::openWith(int flags)
@@ -182,32 +198,38 @@ void LibraryFile::Create()
     openWith(O_RDWR | O_CREAT | O_TRUNC);
 }
 
-int LibraryFile::Count()
+long long LibraryFile::status(int &mode)
 {
     requireOpen();
     long long size = 0;
-    int mode = 0;
     if (calls_.status(fd_, size, mode) != 0)
         fail(errno);
-    return static_cast<int>(size / static_cast<long long>(kRecordSize));
+    return size;
+}
+
+int LibraryFile::Count()
+{
+    int mode = 0;
+    return static_cast<int>(status(mode) / static_cast<long long>(kRecordSize));
 }
 
 void LibraryFile::Seek(int n)
 {
     requireOpen();
     const long long position = static_cast<long long>(n) * static_cast<long long>(kRecordSize);
-    if (calls_.seek(fd_, position) < 0)
+    // A record before the first is as absent as one past the last: reading it fails with
+    // "Read beyond end of file", not with the system's complaint about a negative offset.
+    if (position >= 0 && calls_.seek(fd_, position) < 0)
         fail(errno);
     position_ = position;
 }
 
-void LibraryFile::Read(GameRecord &record)
+void LibraryFile::readBytes(void *buffer, std::size_t size)
 {
-    requireOpen();
-    GameRecord buffer;
+    auto *bytes = static_cast<char *>(buffer);
     std::size_t done = 0;
-    while (done < kRecordSize) {
-        const long got = calls_.read(fd_, buffer.data() + done, kRecordSize - done);
+    while (done < size) {
+        const long got = calls_.read(fd_, bytes + done, size - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -217,16 +239,15 @@ void LibraryFile::Read(GameRecord &record)
             failCode(kReadBeyondEnd);
         done += static_cast<std::size_t>(got);
     }
-    record = buffer;
-    position_ += kRecordSize;
+    position_ += static_cast<long long>(size);
 }
 
-void LibraryFile::Write(const GameRecord &record)
+void LibraryFile::writeBytes(const void *buffer, std::size_t size)
 {
-    requireOpen();
+    const auto *bytes = static_cast<const char *>(buffer);
     std::size_t done = 0;
-    while (done < kRecordSize) {
-        const long put = calls_.write(fd_, record.data() + done, kRecordSize - done);
+    while (done < size) {
+        const long put = calls_.write(fd_, bytes + done, size - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -236,7 +257,21 @@ void LibraryFile::Write(const GameRecord &record)
             fail(ENOSPC);
         done += static_cast<std::size_t>(put);
     }
-    position_ += kRecordSize;
+    position_ += static_cast<long long>(size);
+}
+
+void LibraryFile::Read(GameRecord &record)
+{
+    requirePosition();
+    GameRecord buffer;
+    readBytes(buffer.data(), kRecordSize);
+    record = buffer;
+}
+
+void LibraryFile::Write(const GameRecord &record)
+{
+    requirePosition();
+    writeBytes(record.data(), kRecordSize);
 }
 
 void LibraryFile::Truncate()
@@ -248,9 +283,67 @@ void LibraryFile::Truncate()
 
 void LibraryFile::Close()
 {
-    if (fd_ >= 0) {
-        calls_.close(fd_);
-        fd_ = -1;
+    if (fd_ < 0)
+        return;
+    const int fd = fd_;
+    fd_ = -1;
+    if (calls_.close(fd) != 0)
+        fail(errno);
+}
+
+namespace {
+
+constexpr std::size_t kCopyChunk = std::size_t(1) << 20;
+// Bytes written between two hints to start putting them on the disk, so that the flush
+// before the rename finds little left to wait for.
+constexpr long long kFlushHintEvery = 8LL << 20;
+
+} // namespace
+
+void LibraryFile::copyRecords(LibraryFile &source, int first, int count, std::string &buffer)
+{
+    source.Seek(first);
+    long long left = static_cast<long long>(count) * static_cast<long long>(kRecordSize);
+    while (left > 0) {
+        const std::size_t size = static_cast<std::size_t>(
+            std::min(left, static_cast<long long>(buffer.size())));
+        source.readBytes(buffer.data(), size);
+        writeBytes(buffer.data(), size);
+        left -= static_cast<long long>(size);
+        if (position_ / kFlushHintEvery !=
+            (position_ - static_cast<long long>(size)) / kFlushHintEvery)
+            calls_.startFlush(fd_);
+    }
+}
+
+void LibraryFile::RemoveRecord(const std::string &fileName, int n)
+{
+    LibraryFile source(fileName);
+    source.Open();
+    int mode = 0;
+    const long long count = source.status(mode) / static_cast<long long>(kRecordSize);
+    if (n < 0 || n >= count)
+        failCode(kReadBeyondEnd);
+    const int last = static_cast<int>(count) - 1;
+
+    LibraryFile target(fileName + ".new");
+    target.Create();
+    try {
+        if (target.calls_.setMode(target.fd_, mode) != 0)
+            target.fail(errno);
+        std::string buffer(std::min(kCopyChunk, static_cast<std::size_t>(count) * kRecordSize),
+                           '\0');
+        target.copyRecords(source, 0, n, buffer);
+        target.copyRecords(source, n + 1, last - n, buffer);
+        if (target.calls_.flush(target.fd_) != 0)
+            target.fail(errno);
+        target.Close();
+        source.Close();
+        if (target.calls_.rename(target.fileName_, fileName) != 0)
+            source.fail(errno);
+    } catch (...) {
+        target.calls_.remove(target.fileName_); // the handle closes as `target` goes
+        throw;
     }
 }
 

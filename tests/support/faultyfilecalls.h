@@ -1,16 +1,43 @@
 #pragma once
 
 // File calls that fail on request: while one of these lives, every LibraryFile goes through
-// it to the system, and the call numbered `failCall(n, ...)` fails with the chosen errno
-// instead of reaching the system.
+// it to the system, and the call chosen by failCall() fails with the chosen errno instead of
+// reaching the system.
 
 #include "library/filecalls.h"
+#include "library/quorvelerror.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace quorvel::test {
+
+// Errors to inject, each with the text the user must see for it: the program's own texts by
+// meaning, and "I/O error <errno>" for the rest, also where the number is one of the
+// program's own codes.
+struct InjectedError {
+    int errnum;
+    const char *text;
+};
+inline constexpr InjectedError kInjectedErrors[] = {
+    {EIO, "I/O error 5"},           {ENOSPC, "Disk full"},
+    {EACCES, "File access denied"}, {ENETDOWN, "I/O error 100"},
+    {EMFILE, "Too many open files"}, {ENETUNREACH, "I/O error 101"},
+};
+
+// The text of the error an operation ends with, or "no failure".
+inline std::string failureOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const QuorvelError &e) {
+        return e.what();
+    }
+    return "no failure";
+}
 
 class FaultyFileCalls : public FileCalls {
 public:
@@ -25,7 +52,15 @@ public:
     {
         calls.clear();
         failAt_ = n;
+        failName_.clear();
         errnum_ = errnum;
+    }
+    // Counts calls afresh; the `occurrence`-th call of that name from now fails.
+    void failCall(const std::string &name, int occurrence, int errnum)
+    {
+        failCall(0, errnum);
+        failName_ = name;
+        failAt_ = occurrence;
     }
 
     // The names of the calls made since failCall(), the failed one included.
@@ -59,11 +94,13 @@ public:
     {
         return call("truncate", [&] { return next_.truncate(fd, length); });
     }
-    int flush(int fd) override
+    // No test can see whether bytes have reached the disk; waiting for it would only make
+    // the tests slow on a busy machine.
+    int flush(int) override
     {
-        return call("flush", [&] { return next_.flush(fd); });
+        return call("flush", [] { return 0; });
     }
-    void startFlush(int fd) override { next_.startFlush(fd); }
+    void startFlush(int) override {}
     int close(int fd) override
     {
         // A failing close still releases the handle, as the system's does.
@@ -83,7 +120,11 @@ private:
     auto call(const char *name, Call &&real, OnFailure &&onFailure = [] {}) -> decltype(real())
     {
         calls.emplace_back(name);
-        if (static_cast<int>(calls.size()) == failAt_) {
+        const bool chosen =
+            failName_.empty()
+                ? static_cast<int>(calls.size()) == failAt_
+                : name == failName_ && std::count(calls.begin(), calls.end(), name) == failAt_;
+        if (chosen) {
             onFailure();
             errno = errnum_;
             return -1;
@@ -94,6 +135,7 @@ private:
     FileCalls &next_;
     FileCalls *previous_ = nullptr;
     int failAt_ = 0;
+    std::string failName_;
     int errnum_ = EIO;
 };
 
