@@ -1,4 +1,5 @@
 #include "faultyfilecalls.h"
+#include "recordbytes.h"
 #include "tempfolder.h"
 
 #include "library/gamerecord.h"
@@ -14,6 +15,8 @@
 
 namespace quorvel {
 namespace {
+
+using test::bytesOf;
 
 using test::failureOf;
 using test::FaultyFileCalls;
@@ -232,11 +235,6 @@ TEST(LibraryFile, SystemErrorsReadByMeaning)
         faults.failCall("open", 1, c.errnum);
         EXPECT_EQ(failureOf([] { LibraryFile().Open(); }), c.text) << "errno " << c.errnum;
     }
-}
-
-std::string bytesOf(const GameRecord &r)
-{
-    return std::string(reinterpret_cast<const char *>(r.data()), kRecordSize);
 }
 
 // Removing a record writes the library without it beside the old one and renames it over;
