@@ -39,7 +39,7 @@ QByteArray bytesOf(const GameRecord &r)
 void writeFile(const QString &name, const QByteArray &bytes)
 {
     QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(name));
 }
 
@@ -453,7 +453,7 @@ void TestEditor::everyFailingFileCallIsReportedAndHarmless()
 
     for (int n = 1; n <= callCount; ++n) {
         startOver();
-        const test::InjectedError &error = test::kInjectedErrors[n % std::size(test::kInjectedErrors)];
+        const auto &error = test::kInjectedErrors[n % std::size(test::kInjectedErrors)];
         faults.failCall(n, error.errnum);
         press();
         const QByteArray context =
