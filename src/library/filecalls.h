@@ -27,6 +27,9 @@ public:
     // fail, so that a later flush() has less left to wait for.
     virtual void startFlush(int fd) = 0;
     virtual int close(int fd) = 0;
+    // Closes a handle without waiting and without a result: for the last handle of a file
+    // that is no longer linked, whose closing frees the file's blocks and cached pages.
+    virtual void closeLater(int fd) = 0;
     virtual int rename(const std::string &from, const std::string &to) = 0;
     virtual int remove(const std::string &path) = 0;
 

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvel {
@@ -49,6 +51,17 @@ public:
     int flush(int fd) override { return ::fdatasync(fd); }
     void startFlush(int fd) override { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
     int close(int fd) override { return ::close(fd); }
+    // Freeing the blocks and cached pages of a large file that has just been replaced takes
+    // longer than writing its replacement; nothing needs to wait for it, so a thread of its
+    // own does it (as databases drop large files in the background).
+    void closeLater(int fd) override
+    {
+        try {
+            std::thread([fd] { ::close(fd); }).detach();
+        } catch (const std::system_error &) { // no thread to be had: close it here
+            ::close(fd);
+        }
+    }
     int rename(const std::string &from, const std::string &to) override
     {
         return std::rename(from.c_str(), to.c_str());
@@ -293,10 +306,10 @@ void LibraryFile::Close()
 
 namespace {
 
-constexpr std::size_t kCopyChunk = std::size_t(1) << 20;
+constexpr std::size_t kCopyChunk = std::size_t(4) << 20;
 // Bytes written between two hints to start putting them on the disk, so that the flush
 // before the rename finds little left to wait for.
-constexpr long long kFlushHintEvery = 8LL << 20;
+constexpr long long kFlushHintEvery = 4LL << 20;
 
 } // namespace
 
@@ -338,13 +351,16 @@ void LibraryFile::RemoveRecord(const std::string &fileName, int n)
         if (target.calls_.flush(target.fd_) != 0)
             target.fail(errno);
         target.Close();
-        source.Close();
         if (target.calls_.rename(target.fileName_, fileName) != 0)
             source.fail(errno);
     } catch (...) {
         target.calls_.remove(target.fileName_); // the handle closes as `target` goes
         throw;
     }
+    // The old library is unlinked now and only read from, so its closing can neither fail
+    // the removal nor lose a byte; it holds the cost of freeing the old file.
+    source.calls_.closeLater(source.fd_);
+    source.fd_ = -1;
 }
 
 } // namespace quorvel

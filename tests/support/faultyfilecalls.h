@@ -106,6 +106,7 @@ public:
         // A failing close still releases the handle, as the system's does.
         return call("close", [&] { return next_.close(fd); }, [&] { next_.close(fd); });
     }
+    void closeLater(int fd) override { next_.closeLater(fd); }
     int rename(const std::string &from, const std::string &to) override
     {
         return call("rename", [&] { return next_.rename(from, to); });
