@@ -22,7 +22,8 @@ public:
 
     // Loads a Windows bitmap file (UTF-8 path, used as given). Throws QuorvelError with
     // "Cannot open file <name>" when the file cannot be opened and "Bitmap image is not
-    // valid" when it holds no bitmap; the picture is then unchanged.
+    // valid" when it holds no bitmap or one whose pixels stop before their end; the
+    // picture is then unchanged.
     void load(int slot, const std::string &fileName);
 
     // Whites out the top-left 121 x 57 pixels of a picture that holds one.

@@ -75,18 +75,21 @@ void showCardRow(StringGrid *grid, const std::array<std::string, kImageCount> &n
         grid->setCell(k - 1, 1, QString::fromStdString(names[k]));
 }
 
-// ShowEditRecord, with or without its picture loading (NEW shows blank previews).
+// ShowEditRecord, with or without its picture loading (NEW shows blank previews). Every
+// text control is filled before the first picture loads: a picture that fails to load ends
+// the display, and controls still holding the previous record's names would be stored into
+// this one when it is left.
 void showEditRecord(TForm1 &form, bool loadPictures)
 {
     Ui::TForm1 &ui = form.ui;
     const EditorFields fields = fieldsOf(form.editor.EditRecord);
     ui.EditorGameName->setText(QString::fromStdString(fields.name));
     showSingleFields(ui, fields);
+    showCardRow(ui.EditorBMPsGrid, fields.bmps);
+    showCardRow(ui.EditorMidisGrid, fields.midis);
     form.BlankEditImages();
     if (loadPictures)
         form.LoadEditImages();
-    showCardRow(ui.EditorBMPsGrid, fields.bmps);
-    showCardRow(ui.EditorMidisGrid, fields.midis);
     ui.EditorCardsGrid->viewport()->repaint();
     ui.EditorCardsGrid2->viewport()->repaint();
 }

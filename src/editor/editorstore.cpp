@@ -38,6 +38,19 @@ EditorFields fieldsOf(const GameRecord &record)
     return fields;
 }
 
+GameRecord emptiedForNew(const GameRecord &record)
+{
+    GameRecord empty = record;
+    empty.Name.clear();
+    for (int slot = 0; slot < kImageCount; ++slot)
+        empty.Bmps[slot].clear();
+    for (int slot = 1; slot < kImageCount; ++slot)
+        empty.Midis[slot].clear();
+    for (auto &line : empty.Descriptions)
+        line.clear();
+    return empty;
+}
+
 std::int32_t stepIndex(EditorStep step, std::int32_t index, std::int32_t last)
 {
     switch (step) {
@@ -82,19 +95,35 @@ void EditorStore::CountEditRecords()
 
 void EditorStore::ReadEditRecord()
 {
-    LibraryFile file(fileName_);
-    file.Open();
-    file.Seek(state_.EditIndex);
-    file.Read(state_.EditRecord);
-    file.Close();
+    GameRecord record;
+    try {
+        LibraryFile file(fileName_);
+        file.Open();
+        file.Seek(state_.EditIndex);
+        file.Read(record);
+        file.Close();
+    } catch (...) {
+        state_.EditShown = false;
+        throw;
+    }
+    state_.EditRecord = record;
+    state_.EditShown = true;
 }
 
 void EditorStore::Move(EditorStep step, const EditorFields &screen)
 {
     StoreEditRecord(screen);
     CountEditRecords();
+    const std::int32_t shownIndex = state_.EditIndex;
+    const bool shown = state_.EditShown;
     state_.EditIndex = stepIndex(step, state_.EditIndex, state_.EditLast);
-    ReadEditRecord();
+    try {
+        ReadEditRecord();
+    } catch (...) {
+        state_.EditIndex = shownIndex;
+        state_.EditShown = shown;
+        throw;
+    }
 }
 
 void EditorStore::AppendNew(const EditorFields &screen)
@@ -102,50 +131,29 @@ void EditorStore::AppendNew(const EditorFields &screen)
     StoreEditRecord(screen);
     CountEditRecords();
     state_.EditLast += 1;
-    state_.EditIndex = state_.EditLast;
 
-    GameRecord &record = state_.EditRecord;
-    record.Name.clear();
-    for (int slot = 0; slot < kImageCount; ++slot)
-        record.Bmps[slot].clear();
-    for (int slot = 1; slot < kImageCount; ++slot)
-        record.Midis[slot].clear();
-    for (auto &line : record.Descriptions)
-        line.clear();
-
+    const GameRecord record = emptiedForNew(state_.EditRecord);
     LibraryFile file(fileName_);
     file.Open();
-    file.Seek(state_.EditIndex);
+    file.Seek(state_.EditLast);
     file.Write(record);
     file.Close();
+    state_.EditIndex = state_.EditLast;
+    state_.EditRecord = record;
+    state_.EditShown = true;
 }
 
 bool EditorStore::Delete()
 {
-    if (state_.EditIndex <= 3)
+    if (state_.EditIndex <= 3 || !state_.EditShown)
         return false;
     CountEditRecords();
-    // Cutting off the last record must never reach the protected ones, even when an
-    // earlier failure has left EditIndex past the end of a library of four records.
-    if (state_.EditLast <= 3)
+    if (state_.EditIndex > state_.EditLast)
         return false;
 
-    LibraryFile file(fileName_);
-    file.Open();
-    if (state_.EditIndex < state_.EditLast) {
-        for (std::int32_t i = state_.EditIndex; i < state_.EditLast; ++i) {
-            file.Seek(i + 1);
-            file.Read(state_.EditRecord);
-            file.Seek(i);
-            file.Write(state_.EditRecord);
-        }
-    } else {
+    LibraryFile::RemoveRecord(fileName_, state_.EditIndex);
+    if (state_.EditIndex == state_.EditLast)
         state_.EditIndex -= 1;
-    }
-    file.Seek(state_.EditLast);
-    file.Truncate();
-    file.Close();
-
     ReadEditRecord();
     return true;
 }

@@ -35,6 +35,11 @@ void copyFields(const EditorFields &screen, GameRecord &record);
 // The texts the controls show for a record.
 EditorFields fieldsOf(const GameRecord &record);
 
+// The record NEW appends, made from the record on screen: its name, pictures Bmps[0..18],
+// tunes Midis[1..18] and 45 description lines emptied by their length bytes alone; the
+// spare slots and every byte after a length stay as they were.
+GameRecord emptiedForNew(const GameRecord &record);
+
 // The record number a navigation button moves to from `index` in a library whose last
 // record is `last`; NEXT after the last record and PREV before the first wrap around.
 std::int32_t stepIndex(EditorStep step, std::int32_t index, std::int32_t last);
@@ -45,8 +50,10 @@ bool fileExists(const std::string &utf8Name);
 
 // The game editor's operations on the library file. Each opens the file, does one short
 // sequence of record operations and closes it again, touching only the records it names.
-// Every step may throw InOutError; the state changed by the steps before stays changed.
-// Records 0 to 3 are never written or deleted.
+// Every step may throw InOutError, and what the steps before it stored stays stored; but a
+// failure never leaves EditIndex naming another record than the one whose fields are on
+// screen, so the next store writes that record or none. Records 0 to 3 are never written or
+// deleted.
 class EditorStore {
 public:
     explicit EditorStore(EditorState &state, std::string fileName = kLibraryFileName)
@@ -55,26 +62,32 @@ public:
     }
 
     // Whether the record on screen goes back to the file when it is left.
-    bool writesBack() const { return state_.EditorLoaded && state_.EditIndex > 3; }
+    bool writesBack() const
+    {
+        return state_.EditorLoaded && state_.EditIndex > 3 && state_.EditShown;
+    }
 
     // When writesBack(): copies the controls into EditRecord and writes it to record
     // EditIndex. Otherwise does nothing.
     void StoreEditRecord(const EditorFields &screen);
     // EditLast := the number of records - 1.
     void CountEditRecords();
-    // Reads record EditIndex into EditRecord.
+    // Reads record EditIndex into EditRecord and sets EditShown. When the read fails,
+    // EditRecord is unchanged and EditShown is cleared.
     void ReadEditRecord();
 
     // FIRST, PREV, NEXT, LAST up to the read: stores the record on screen, counts, moves
-    // EditIndex and reads the record it names.
+    // EditIndex and reads the record it names. When that read fails, EditIndex goes back
+    // to the record still on screen.
     void Move(EditorStep step, const EditorFields &screen);
-    // NEW up to the write: stores the record on screen, empties EditRecord (length bytes
-    // only; the spare slots are not touched) and appends it as the new last record, which
-    // EditIndex then names.
+    // NEW up to the write: stores the record on screen and appends emptiedForNew() of it as
+    // the new last record. Only once it is in the file do EditIndex and EditRecord take it.
     void AppendNew(const EditorFields &screen);
-    // DEL up to the read: moves every later record down one place (EditRecord is the
-    // buffer), cuts the last record off and reads the record EditIndex now names. Returns
-    // false, having done nothing, on records 0 to 3 or when no record above 3 exists.
+    // DEL up to the read: removes record EditIndex from the file all at once and reads the
+    // record EditIndex then names, the next one, or the one before when the last went.
+    // Returns false, having done nothing, unless EditIndex names a stored record above 3
+    // whose fields are on screen. Until the record is gone, a failure leaves the file and
+    // the editor as they were.
     bool Delete();
 
 private:

@@ -1,14 +1,99 @@
 #include "libraryfile.h"
 
+#include "library/filecalls.h"
 #include "library/quorvelerror.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvel {
+namespace {
+
+class SystemFileCalls : public FileCalls {
+public:
+    int open(const std::string &path, int flags, int mode) override
+    {
+        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    }
+    long read(int fd, void *buffer, std::size_t size) override
+    {
+        return ::read(fd, buffer, size);
+    }
+    long write(int fd, const void *buffer, std::size_t size) override
+    {
+        return ::write(fd, buffer, size);
+    }
+    long long seek(int fd, long long offset) override
+    {
+        return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
+    }
+    int status(int fd, long long &size, int &mode) override
+    {
+        struct stat st;
+        if (::fstat(fd, &st) != 0)
+            return -1;
+        size = st.st_size;
+        mode = static_cast<int>(st.st_mode & 07777);
+        return 0;
+    }
+    int setMode(int fd, int mode) override { return ::fchmod(fd, static_cast<mode_t>(mode)); }
+    int truncate(int fd, long long length) override
+    {
+        return ::ftruncate(fd, static_cast<off_t>(length));
+    }
+    int flush(int fd) override { return ::fdatasync(fd); }
+    void startFlush(int fd) override { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+    int close(int fd) override { return ::close(fd); }
+    // Freeing the blocks and cached pages of a large file that has just been replaced takes
+    // longer than writing its replacement; nothing needs to wait for it, so a thread of its
+    // own does it (as databases drop large files in the background).
+    void closeLater(int fd) override
+    {
+        try {
+            std::thread([fd] { ::close(fd); }).detach();
+        } catch (const std::system_error &) { // no thread to be had: close it here
+            ::close(fd);
+        }
+    }
+    int rename(const std::string &from, const std::string &to) override
+    {
+        return std::rename(from.c_str(), to.c_str());
+    }
+    int remove(const std::string &path) override { return ::unlink(path.c_str()); }
+};
+
+FileCalls *&installed()
+{
+    static FileCalls *calls = nullptr;
+    return calls;
+}
+
+} // namespace
+
+FileCalls &FileCalls::system()
+{
+    static SystemFileCalls calls;
+    return calls;
+}
+
+FileCalls &FileCalls::current()
+{
+    return installed() ? *installed() : system();
+}
+
+FileCalls *FileCalls::use(FileCalls *calls)
+{
+    FileCalls *previous = installed();
+    installed() = calls;
+    return previous;
+}
 
 std::string ioErrorText(int code)
 {
@@ -59,21 +144,32 @@ int ioErrorCode(int errnum, const std::string &path)
     case EFBIG:
         return kDiskFull;
     default:
-        return errnum;
+        return 0;
     }
 }
 
-LibraryFile::LibraryFile(std::string fileName) : fileName_(std::move(fileName)) {}
+InOutError ioErrorOf(int errnum, const std::string &path)
+{
+    const int code = ioErrorCode(errnum, path);
+    if (code != 0)
+        return InOutError(code, ioErrorText(code));
+    return InOutError(errnum, "I/O error " + std::to_string(errnum));
+}
+
+LibraryFile::LibraryFile(std::string fileName)
+    : calls_(FileCalls::current()), fileName_(std::move(fileName))
+{
+}
 
 LibraryFile::~LibraryFile()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        calls_.close(fd_);
 }
 
 void LibraryFile::fail(int errnum) const
 {
-    failCode(ioErrorCode(errnum, fileName_));
+    throw ioErrorOf(errnum, fileName_);
 }
 
 void LibraryFile::failCode(int code)
@@ -88,49 +184,65 @@ void LibraryFile::requireOpen() const
         failCode(103);
 }
 
-void LibraryFile::Open()
+void LibraryFile::requirePosition() const
+{
+    requireOpen();
+    if (position_ < 0)
+        failCode(kReadBeyondEnd);
+}
+
+void LibraryFile::openWith(int flags)
 {
     Close();
-    const int fd = ::open(fileName_.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = calls_.open(fileName_, flags, 0666);
     if (fd < 0)
         fail(errno);
     fd_ = fd;
     position_ = 0;
+}
+
+void LibraryFile::Open()
+{
+    openWith(O_RDWR);
 }
 
 void LibraryFile::Create()
 {
-    Close();
-    const int fd = ::open(fileName_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
+    openWith(O_RDWR | O_CREAT | O_TRUNC);
+}
+
+long long LibraryFile::status(int &mode)
+{
+    requireOpen();
+    long long size = 0;
+    if (calls_.status(fd_, size, mode) != 0)
         fail(errno);
-    fd_ = fd;
-    position_ = 0;
+    return size;
 }
 
 int LibraryFile::Count()
 {
-    requireOpen();
-    struct stat st;
-    if (::fstat(fd_, &st) != 0)
-        fail(errno);
-    return static_cast<int>(st.st_size / static_cast<off_t>(kRecordSize));
+    int mode = 0;
+    return static_cast<int>(status(mode) / static_cast<long long>(kRecordSize));
 }
 
 void LibraryFile::Seek(int n)
 {
     requireOpen();
-    position_ = static_cast<long long>(n) * static_cast<long long>(kRecordSize);
+    const long long position = static_cast<long long>(n) * static_cast<long long>(kRecordSize);
+    // A record before the first is as absent as one past the last: reading it fails with
+    // "Read beyond end of file", not with the system's complaint about a negative offset.
+    if (position >= 0 && calls_.seek(fd_, position) < 0)
+        fail(errno);
+    position_ = position;
 }
 
-void LibraryFile::Read(GameRecord &record)
+void LibraryFile::readBytes(void *buffer, std::size_t size)
 {
-    requireOpen();
-    GameRecord buffer;
+    auto *bytes = static_cast<char *>(buffer);
     std::size_t done = 0;
-    while (done < kRecordSize) {
-        const ssize_t got = ::pread(fd_, buffer.data() + done, kRecordSize - done,
-                                    static_cast<off_t>(position_ + done));
+    while (done < size) {
+        const long got = calls_.read(fd_, bytes + done, size - done);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -140,17 +252,15 @@ void LibraryFile::Read(GameRecord &record)
             failCode(kReadBeyondEnd);
         done += static_cast<std::size_t>(got);
     }
-    record = buffer;
-    position_ += kRecordSize;
+    position_ += static_cast<long long>(size);
 }
 
-void LibraryFile::Write(const GameRecord &record)
+void LibraryFile::writeBytes(const void *buffer, std::size_t size)
 {
-    requireOpen();
+    const auto *bytes = static_cast<const char *>(buffer);
     std::size_t done = 0;
-    while (done < kRecordSize) {
-        const ssize_t put = ::pwrite(fd_, record.data() + done, kRecordSize - done,
-                                     static_cast<off_t>(position_ + done));
+    while (done < size) {
+        const long put = calls_.write(fd_, bytes + done, size - done);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
@@ -160,22 +270,97 @@ void LibraryFile::Write(const GameRecord &record)
             fail(ENOSPC);
         done += static_cast<std::size_t>(put);
     }
-    position_ += kRecordSize;
+    position_ += static_cast<long long>(size);
+}
+
+void LibraryFile::Read(GameRecord &record)
+{
+    requirePosition();
+    GameRecord buffer;
+    readBytes(buffer.data(), kRecordSize);
+    record = buffer;
+}
+
+void LibraryFile::Write(const GameRecord &record)
+{
+    requirePosition();
+    writeBytes(record.data(), kRecordSize);
 }
 
 void LibraryFile::Truncate()
 {
     requireOpen();
-    if (::ftruncate(fd_, static_cast<off_t>(position_)) != 0)
+    if (calls_.truncate(fd_, position_) != 0)
         fail(errno);
 }
 
 void LibraryFile::Close()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (fd_ < 0)
+        return;
+    const int fd = fd_;
+    fd_ = -1;
+    if (calls_.close(fd) != 0)
+        fail(errno);
+}
+
+namespace {
+
+constexpr std::size_t kCopyChunk = std::size_t(4) << 20;
+// Bytes written between two hints to start putting them on the disk, so that the flush
+// before the rename finds little left to wait for.
+constexpr long long kFlushHintEvery = 4LL << 20;
+
+} // namespace
+
+void LibraryFile::copyRecords(LibraryFile &source, int first, int count, std::string &buffer)
+{
+    source.Seek(first);
+    long long left = static_cast<long long>(count) * static_cast<long long>(kRecordSize);
+    while (left > 0) {
+        const std::size_t size = static_cast<std::size_t>(
+            std::min(left, static_cast<long long>(buffer.size())));
+        source.readBytes(buffer.data(), size);
+        writeBytes(buffer.data(), size);
+        left -= static_cast<long long>(size);
+        if (position_ / kFlushHintEvery !=
+            (position_ - static_cast<long long>(size)) / kFlushHintEvery)
+            calls_.startFlush(fd_);
     }
+}
+
+void LibraryFile::RemoveRecord(const std::string &fileName, int n)
+{
+    LibraryFile source(fileName);
+    source.Open();
+    int mode = 0;
+    const long long count = source.status(mode) / static_cast<long long>(kRecordSize);
+    if (n < 0 || n >= count)
+        failCode(kReadBeyondEnd);
+    const int last = static_cast<int>(count) - 1;
+
+    LibraryFile target(fileName + ".new");
+    target.Create();
+    try {
+        if (target.calls_.setMode(target.fd_, mode) != 0)
+            target.fail(errno);
+        std::string buffer(std::min(kCopyChunk, static_cast<std::size_t>(count) * kRecordSize),
+                           '\0');
+        target.copyRecords(source, 0, n, buffer);
+        target.copyRecords(source, n + 1, last - n, buffer);
+        if (target.calls_.flush(target.fd_) != 0)
+            target.fail(errno);
+        target.Close();
+        if (target.calls_.rename(target.fileName_, fileName) != 0)
+            source.fail(errno);
+    } catch (...) {
+        target.calls_.remove(target.fileName_); // the handle closes as `target` goes
+        throw;
+    }
+    // The old library is unlinked now and only read from, so its closing can neither fail
+    // the removal nor lose a byte; it holds the cost of freeing the old file.
+    source.calls_.closeLater(source.fd_);
+    source.fd_ = -1;
 }
 
 } // namespace quorvel

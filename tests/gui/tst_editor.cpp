@@ -1,11 +1,16 @@
 // The game editor on the real window: what reaches the library file and when, the Enter
-// ring, the previews, a card's tune, TEST GAME and QUIT.
+// ring, the previews, a card's tune, TEST GAME and QUIT, and what a failing file call or
+// picture leaves behind.
+#include "faultyfilecalls.h"
 #include "guitest.h"
 
+#include "editor/editorstore.h"
 #include "library/libraryfile.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLineEdit>
+#include <iterator>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -24,6 +29,18 @@ QByteArray withRecord(QByteArray library, int n, const GameRecord &r)
     library.replace(n * kRecordSize, kRecordSize,
                     QByteArray(reinterpret_cast<const char *>(r.data()), kRecordSize));
     return library;
+}
+
+QByteArray bytesOf(const GameRecord &r)
+{
+    return QByteArray(reinterpret_cast<const char *>(r.data()), kRecordSize);
+}
+
+void writeFile(const QString &name, const QByteArray &bytes)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(name));
 }
 
 QString defaultFile(int game, int slot, bool picture = true)
@@ -63,6 +80,20 @@ struct Editor {
     Ui::TForm1 &ui() { return form()->ui; }
     GameRecord &record() { return form()->editor.EditRecord; }
     QByteArray library() { return folder.bytes(kLibraryFileName); }
+    // Puts record n of the library on screen as a navigation would, without storing.
+    void show(const QByteArray &library, int n)
+    {
+        writeFile(kLibraryFileName, library);
+        form()->editor.EditIndex = n;
+        form()->ReadEditRecord();
+        form()->ShowEditRecord();
+    }
+    // Runs the window's close handler, which stores the record on screen, and keeps it open.
+    void closeHandler()
+    {
+        QCloseEvent close;
+        QApplication::sendEvent(form(), &close);
+    }
 
     void goTo(int index)
     {
@@ -119,6 +150,10 @@ private slots:
     void testGamePlaysWhatEnterConfirmed();
     void testGameStopsAtAMissingCardBack();
     void quitStoresNothing();
+    void aPictureThatFailsLeavesItsGameAlone();
+    void aCutShortPictureIsNotValid();
+    void everyFailingFileCallIsReportedAndHarmless_data();
+    void everyFailingFileCallIsReportedAndHarmless();
 };
 
 void TestEditor::closingStoresOnlyARecordAboveThree()
@@ -328,6 +363,114 @@ void TestEditor::quitStoresNothing()
     QCOMPARE(t.library(), before);
     t.w.reset(); // destroying the window does not close it either
     QCOMPARE(t.library(), before);
+}
+
+void TestEditor::aPictureThatFailsLeavesItsGameAlone()
+{
+    Editor t;
+    writeFile("broken.bmp", "not a picture");
+    GameRecord seventh = recordIn(t.library(), 7);
+    seventh.Bmps[9].assign("broken.bmp");
+    const QByteArray before = withRecord(t.library(), 7, seventh);
+    t.show(before, 2);
+    t.ui().EditorLast->click();
+    QCOMPARE(t.errors.texts, QStringList{"Bitmap image is not valid."});
+    QCOMPARE(t.ui().EditorGameName->text(), QString("Game 7"));
+    QCOMPARE(t.ui().EditorBMPsGrid->cell(8, 1), QString("broken.bmp"));
+    QCOMPARE(t.ui().EditorMidisGrid->cell(14, 1), defaultFile(3, 15, false));
+    t.ui().EditorFirst->click(); // stores game 7 from what the controls show
+    QCOMPARE(t.library(), before);
+}
+
+void TestEditor::aCutShortPictureIsNotValid()
+{
+    Editor t(5);
+    const QByteArray whole = t.folder.bytes(defaultFile(0, kCardBackSlot));
+    writeFile("short.bmp", whole.left(whole.size() / 2)); // the header and half the rows
+    GameRecord fourth = recordIn(t.library(), 4);
+    fourth.Bmps[kCardBackSlot].assign("short.bmp");
+    t.show(withRecord(t.library(), 4, fourth), 0);
+    t.ui().EditorLast->click();
+    t.ui().TestGame->click();
+    QCOMPARE(t.errors.texts,
+             QStringList({"Bitmap image is not valid.", "Bitmap image is not valid."}));
+    QCOMPARE(t.ui().PageControl1->currentWidget(), t.ui().QuorvelEditor);
+}
+
+void TestEditor::everyFailingFileCallIsReportedAndHarmless_data()
+{
+    QTest::addColumn<QString>("button"); // none: the window's close handler
+    QTest::addColumn<int>("start");      // the record on screen before
+    QTest::newRow("FIRST") << "EditorFirst" << 5;
+    QTest::newRow("PREV") << "EditorPrevious" << 5;
+    QTest::newRow("NEXT") << "EditorNext" << 5;
+    QTest::newRow("LAST") << "EditorLast" << 5;
+    QTest::newRow("NEW") << "EditorNew" << 5;
+    QTest::newRow("DEL") << "EditorDelete" << 5;
+    QTest::newRow("DEL of the last") << "EditorDelete" << 7;
+    QTest::newRow("close") << "" << 5;
+}
+
+// Each file call of a handler fails in turn, each time with another error. The user sees
+// that error's text once and the editor goes on; the library keeps every game as it was,
+// but for the record on screen, which the next store writes from the screen (and but for
+// the game DEL removed, or the empty game NEW appended, when only a later call failed).
+void TestEditor::everyFailingFileCallIsReportedAndHarmless()
+{
+    QFETCH(QString, button);
+    QFETCH(int, start);
+    Editor t;
+    const QByteArray before = t.library();
+    test::FaultyFileCalls faults;
+    const auto press = [&] {
+        if (button.isEmpty())
+            t.closeHandler();
+        else
+            t.form()->findChild<QPushButton *>(button)->click();
+    };
+    const auto startOver = [&] {
+        faults.failCall(0);
+        t.show(before, start);
+        t.type(t.ui().EditorGameName, "Typed");
+        t.errors.texts.clear();
+    };
+    startOver();
+    faults.failCall(0);
+    press();
+    QVERIFY(t.errors.texts.isEmpty());
+    const int callCount = int(faults.calls.size());
+
+    GameRecord typed = recordIn(before, start);
+    typed.Name.assign("Typed");
+    GameRecord after = recordIn(before, start);
+    after.Name.assign("After");
+    const QByteArray stored = withRecord(before, start, after);
+    QByteArrayList acceptable = {stored};
+    if (button == "EditorNew")
+        acceptable << stored + bytesOf(emptiedForNew(typed));
+    if (button == "EditorDelete")
+        acceptable << QByteArray(before).remove(start * kRecordSize, kRecordSize);
+
+    for (int n = 1; n <= callCount; ++n) {
+        startOver();
+        const auto &error = test::kInjectedErrors[n % std::size(test::kInjectedErrors)];
+        faults.failCall(n, error.errnum);
+        press();
+        const QByteArray context =
+            QByteArray("call ") + QByteArray::number(n) + " (" + faults.calls.back().c_str() + ")";
+        faults.failCall(0);
+        QVERIFY2(t.errors.texts == QStringList{QString(error.text) + "."},
+                 context + ": " + t.errors.texts.join(" | ").toUtf8());
+        QVERIFY2(t.ui().EditorGameName->text() == "Typed", context);
+        t.type(t.ui().EditorGameName, "After");
+        t.closeHandler();
+        QVERIFY2(acceptable.contains(t.library()), context);
+        t.ui().EditorLast->click();
+        const QByteArray library = t.library();
+        const GameRecord last = recordIn(library, int(library.size() / kRecordSize) - 1);
+        QVERIFY2(t.errors.texts.size() == 1, context);
+        QVERIFY2(t.ui().EditorGameName->text().toStdString() == last.Name.str(), context);
+    }
 }
 
 QTEST_MAIN(TestEditor)

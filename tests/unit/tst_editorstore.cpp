@@ -1,23 +1,27 @@
+#include "faultyfilecalls.h"
+#include "recordbytes.h"
 #include "tempfolder.h"
 
-#include "library/quorvelerror.h"
 #include "editor/editorstore.h"
+#include "library/quorvelerror.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace quorvel {
 namespace {
 
+using test::bytesOf;
+
+using test::FaultyFileCalls;
+using test::failureOf;
 using test::fileBytes;
+using test::kInjectedErrors;
 using test::TempFolder;
 using test::writeBytes;
-
-std::string bytesOf(const GameRecord &r)
-{
-    return std::string(reinterpret_cast<const char *>(r.data()), kRecordSize);
-}
 
 // A record whose every byte tells it apart (texts of any byte value, leftovers after every
 // length), with length bytes that fit their fields.
@@ -26,13 +30,7 @@ GameRecord sample(int n)
     GameRecord r;
     for (std::size_t i = 0; i < kRecordSize; ++i)
         r.data()[i] = static_cast<std::uint8_t>((i * 7 + n * 13) % 251);
-    r.Name.length %= kNameCapacity + 1;
-    for (int s = 0; s < kSlotCount; ++s) {
-        r.Bmps[s].length %= kFileNameCapacity + 1;
-        r.Midis[s].length %= kFileNameCapacity + 1;
-    }
-    for (auto &line : r.Descriptions)
-        line.length %= kDescriptionCapacity + 1;
+    test::fitLengths(r);
     return r;
 }
 
@@ -43,6 +41,22 @@ std::string libraryOf(const std::vector<int> &numbers)
     for (int n : numbers)
         bytes += bytesOf(sample(n));
     return bytes;
+}
+
+// Where the file differs from `expected`, record by record; empty when it does not.
+std::string differencesFrom(const std::string &expected)
+{
+    const std::string actual = fileBytes(kLibraryFileName);
+    if (actual == expected)
+        return "";
+    std::string out = std::to_string(actual.size()) + " bytes for " +
+                      std::to_string(expected.size()) + "; records differing:";
+    for (std::size_t at = 0; at < std::max(actual.size(), expected.size()); at += kRecordSize) {
+        if (actual.substr(std::min(at, actual.size()), kRecordSize) !=
+            expected.substr(std::min(at, expected.size()), kRecordSize))
+            out += " " + std::to_string(at / kRecordSize);
+    }
+    return out;
 }
 
 std::vector<int> upTo(int count)
@@ -227,16 +241,6 @@ TEST(EditorStore, DeleteLeavesTheProtectedRecordsAlone)
     EXPECT_EQ(fileBytes(kLibraryFileName), libraryOf(upTo(4)));
 }
 
-std::string failureOf(const std::function<void()> &operation)
-{
-    try {
-        operation();
-    } catch (const InOutError &e) {
-        return e.what();
-    }
-    return "no failure";
-}
-
 TEST(EditorStore, AFailingStepKeepsWhatTheStepsBeforeIt)
 {
     Editor gone(8, 5);
@@ -247,12 +251,116 @@ TEST(EditorStore, AFailingStepKeepsWhatTheStepsBeforeIt)
     EXPECT_EQ(gone.state.EditIndex, 5);
     EXPECT_EQ(gone.state.EditRecord.Name.str(), "Typed");
 
+    // A record that cannot be read leaves the editor on the record it shows.
     Editor empty(8, 6, false);
     writeBytes(kLibraryFileName, "");
     EXPECT_EQ(failureOf([&] { empty.store.Move(EditorStep::First, {}); }),
               "Read beyond end of file");
-    EXPECT_EQ(empty.state.EditIndex, 0);
+    EXPECT_EQ(empty.state.EditIndex, 6);
     EXPECT_EQ(bytesOf(empty.state.EditRecord), bytesOf(sample(6)));
+}
+
+// The library of 8 sample records with record `n` stored from `screen`.
+std::string libraryStoring(int n, const EditorFields &screen)
+{
+    GameRecord stored = sample(n);
+    copyFields(screen, stored);
+    return libraryOf(upTo(8)).replace(std::size_t(n) * kRecordSize, kRecordSize,
+                                      bytesOf(stored));
+}
+
+EditorFields typedOver(int n, const std::string &name)
+{
+    EditorFields screen = fieldsOf(sample(n));
+    screen.name = name;
+    return screen;
+}
+
+TEST(EditorStore, AFailedNewLeavesDelToTheRecordOnScreen)
+{
+    Editor e(8, 5);
+    FaultyFileCalls faults;
+    faults.failCall("write", 2, ENOSPC); // the append, after record 5 has been stored
+    EXPECT_EQ(failureOf([&] { e.store.AppendNew(typedOver(5, "Typed")); }), "Disk full");
+    faults.failCall(0);
+    std::string library = libraryStoring(5, typedOver(5, "Typed"));
+    EXPECT_EQ(differencesFrom(library), "");
+    EXPECT_EQ(e.state.EditIndex, 5);
+
+    EXPECT_TRUE(e.store.Delete());
+    library.erase(5 * kRecordSize, kRecordSize);
+    EXPECT_EQ(differencesFrom(library), "");
+    EXPECT_EQ(e.state.EditIndex, 5);
+    EXPECT_EQ(bytesOf(e.state.EditRecord), bytesOf(sample(6)));
+}
+
+TEST(EditorStore, AFailedReadLeavesTheEditorOnTheRecordOnScreen)
+{
+    for (EditorStep step :
+         {EditorStep::First, EditorStep::Previous, EditorStep::Next, EditorStep::Last}) {
+        Editor e(8, 5);
+        FaultyFileCalls faults;
+        faults.failCall("read", 1, EACCES);
+        EXPECT_EQ(failureOf([&] { e.store.Move(step, typedOver(5, "Typed")); }),
+                  "File access denied");
+        faults.failCall(0);
+        e.store.StoreEditRecord(typedOver(5, "Typed again"));
+        EXPECT_EQ(differencesFrom(libraryStoring(5, typedOver(5, "Typed again"))), "")
+            << "step " << int(step);
+    }
+}
+
+TEST(EditorStore, AnEmptyLibraryHasNoRecordToShow)
+{
+    for (EditorStep step :
+         {EditorStep::First, EditorStep::Previous, EditorStep::Next, EditorStep::Last}) {
+        Editor e(8, 0);
+        writeBytes(kLibraryFileName, "");
+        EXPECT_EQ(failureOf([&] { e.store.Move(step, fieldsOf(sample(0))); }),
+                  "Read beyond end of file")
+            << "step " << int(step);
+        EXPECT_EQ(e.state.EditIndex, 0);
+        EXPECT_EQ(fileBytes(kLibraryFileName), "");
+    }
+}
+
+// DEL with each of its file calls failing in turn, in the middle of the library and on its
+// last record: either the record is gone and nothing else changed, or the file is as it
+// was; and the next store writes the screen into the record it shows, or nowhere.
+TEST(EditorStore, DelIsAllOrNothing)
+{
+    for (int index : {5, 7}) {
+        std::size_t callCount = 0;
+        {
+            Editor clean(8, index);
+            FaultyFileCalls faults;
+            ASSERT_TRUE(clean.store.Delete());
+            callCount = faults.calls.size();
+        }
+        for (std::size_t n = 1; n <= callCount; ++n) {
+            const auto &error = kInjectedErrors[n % std::size(kInjectedErrors)];
+            Editor e(8, index);
+            FaultyFileCalls faults;
+            faults.failCall(int(n), error.errnum);
+            EXPECT_EQ(failureOf([&] { e.store.Delete(); }), error.text);
+            const std::string failed = faults.calls.back();
+            faults.failCall(0);
+
+            std::vector<int> remaining = upTo(8);
+            remaining.erase(remaining.begin() + index);
+            const bool deleted = fileBytes(kLibraryFileName) == libraryOf(remaining);
+            const std::string context = "record " + std::to_string(index) + ", call " +
+                                        std::to_string(n) + " (" + failed + ")";
+            if (!deleted) {
+                EXPECT_EQ(differencesFrom(libraryOf(upTo(8))), "") << context;
+                EXPECT_EQ(e.state.EditIndex, index) << context;
+                EXPECT_EQ(bytesOf(e.state.EditRecord), bytesOf(sample(index))) << context;
+            }
+            e.store.StoreEditRecord(typedOver(index, "Typed"));
+            const std::string stored = libraryStoring(index, typedOver(index, "Typed"));
+            EXPECT_EQ(differencesFrom(deleted ? libraryOf(remaining) : stored), "") << context;
+        }
+    }
 }
 
 } // namespace

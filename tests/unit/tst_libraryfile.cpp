@@ -1,8 +1,10 @@
+#include "faultyfilecalls.h"
+#include "recordbytes.h"
 #include "tempfolder.h"
 
-#include "library/quorvelerror.h"
 #include "library/gamerecord.h"
 #include "library/libraryfile.h"
+#include "library/quorvelerror.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,10 @@
 namespace quorvel {
 namespace {
 
+using test::bytesOf;
+
+using test::failureOf;
+using test::FaultyFileCalls;
 using test::fileBytes;
 using test::TempFolder;
 using test::writeBytes;
@@ -150,6 +156,23 @@ TEST(LibraryFile, EmptyFileHoldsNoRecord)
     EXPECT_EQ(ioErrorText(kReadBeyondEnd), "Read beyond end of file");
 }
 
+TEST(LibraryFile, ARecordThatIsNotThereReadsBeyondTheEnd)
+{
+    TempFolder folder;
+    writeBytes("quorvels.dat", std::string(2 * kRecordSize, 'x'));
+    for (int n : {-1, 2, 1000}) {
+        LibraryFile file;
+        file.Open();
+        GameRecord r;
+        EXPECT_EQ(failureOf([&] {
+                      file.Seek(n);
+                      file.Read(r);
+                  }),
+                  "Read beyond end of file")
+            << "record " << n;
+    }
+}
+
 TEST(LibraryFile, TruncateCutsAtThePosition)
 {
     TempFolder folder;
@@ -188,17 +211,71 @@ TEST(LibraryFile, FailuresCarryTheirCodeAndText)
     EXPECT_EQ(ioErrorText(32), "I/O error 32");
 }
 
-TEST(LibraryFile, SystemErrorsMapByMeaning)
+// The system's errors read by their meaning; any other reads "I/O error <errno>", also where
+// its number happens to be one of the program's own codes.
+TEST(LibraryFile, SystemErrorsReadByMeaning)
 {
-    EXPECT_EQ(ioErrorCode(ENOENT, "quorvels.dat"), kFileNotFound);
-    EXPECT_EQ(ioErrorCode(ENOTDIR, "x/quorvels.dat"), kInvalidFilename);
-    EXPECT_EQ(ioErrorCode(ENAMETOOLONG, "x"), kInvalidFilename);
-    EXPECT_EQ(ioErrorCode(EMFILE, "x"), kTooManyOpenFiles);
-    EXPECT_EQ(ioErrorCode(ENFILE, "x"), kTooManyOpenFiles);
-    EXPECT_EQ(ioErrorCode(EACCES, "x"), kAccessDenied);
-    EXPECT_EQ(ioErrorCode(EROFS, "x"), kAccessDenied);
-    EXPECT_EQ(ioErrorCode(ENOSPC, "x"), kDiskFull);
-    EXPECT_EQ(ioErrorCode(EIO, "x"), EIO); // anything else keeps its own number
+    TempFolder folder;
+    writeBytes("quorvels.dat", std::string(kRecordSize, 'x'));
+    const struct {
+        int errnum;
+        const char *text;
+    } cases[] = {
+        {ENOENT, "File not found"},       {ENOTDIR, "Invalid filename"},
+        {ENAMETOOLONG, "Invalid filename"}, {EMFILE, "Too many open files"},
+        {ENFILE, "Too many open files"},  {EACCES, "File access denied"},
+        {EROFS, "File access denied"},    {ENOSPC, "Disk full"},
+        {EDQUOT, "Disk full"},            {EIO, "I/O error 5"},
+        {EINTR, "I/O error 4"},           {ENETDOWN, "I/O error 100"},
+        {ENETUNREACH, "I/O error 101"},   {ESRCH, "I/O error 3"},
+        {EBADF, "I/O error 9"},
+    };
+    FaultyFileCalls faults;
+    for (const auto &c : cases) {
+        faults.failCall("open", 1, c.errnum);
+        EXPECT_EQ(failureOf([] { LibraryFile().Open(); }), c.text) << "errno " << c.errnum;
+    }
+}
+
+// Removing a record writes the library without it beside the old one and renames it over;
+// a failure of any call leaves the library as it was and no new file behind.
+TEST(LibraryFile, RemovingARecordIsAllOrNothing)
+{
+    TempFolder folder;
+    // Enough records to be copied in several pieces, and a partial record at the end.
+    constexpr int kRecords = 170;
+    std::string library, without;
+    for (int n = 0; n < kRecords; ++n) {
+        library += bytesOf(patternRecord(n));
+        if (n != 1)
+            without += bytesOf(patternRecord(n));
+    }
+    library += std::string(100, 't');
+    const auto prepare = [&] {
+        writeBytes("quorvels.dat", library);
+        std::filesystem::permissions("quorvels.dat", std::filesystem::perms(0640));
+    };
+    const auto remove = [] { LibraryFile::RemoveRecord("quorvels.dat", 1); };
+
+    prepare();
+    FaultyFileCalls faults;
+    remove();
+    const std::size_t callCount = faults.calls.size();
+    EXPECT_TRUE(fileBytes("quorvels.dat") == without) << "the partial record goes too";
+    EXPECT_EQ(std::filesystem::status("quorvels.dat").permissions(),
+              std::filesystem::perms(0640));
+
+    for (std::size_t n = 1; n <= callCount; ++n) {
+        prepare();
+        faults.failCall(int(n), EIO);
+        EXPECT_EQ(failureOf(remove), "I/O error 5");
+        EXPECT_TRUE(fileBytes("quorvels.dat") == library) << "call " << faults.calls.back();
+        EXPECT_FALSE(std::filesystem::exists("quorvels.dat.new"));
+    }
+    faults.failCall(0);
+    EXPECT_EQ(failureOf([] { LibraryFile::RemoveRecord("quorvels.dat", kRecords); }),
+              "Read beyond end of file");
+    EXPECT_TRUE(fileBytes("quorvels.dat") == library);
 }
 
 TEST(LibraryFile, WritingToAFullDiskReportsDiskFull)

@@ -1,0 +1,121 @@
+// The one picture loader of both bitmap tables: it takes a Windows bitmap only when the file
+// holds every pixel row its header promises.
+#include "app/imagetable.h"
+#include "library/quorvelerror.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace quorvel;
+
+class TestImageTable : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loadsOnlyWholeBitmaps_data();
+    void loadsOnlyWholeBitmaps();
+};
+
+namespace {
+
+// A 122 x 58 picture whose every row and column differs.
+QImage picture()
+{
+    QImage image(122, 58, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixelColor(x, y, QColor(x * 2, y * 4, 100));
+    return image;
+}
+
+// A picture in the given format as Qt writes it, optionally stored top-down; and the picture
+// those bytes hold.
+QByteArray bitmap(const QImage &source, QImage::Format format, bool topDown, QImage &holds)
+{
+    const QImage image = source.convertToFormat(format);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    holds = image.convertToFormat(QImage::Format_RGB32);
+    if (topDown) { // a negative height: the same rows, read from the top
+        const qint32 height = qFromLittleEndian<qint32>(bytes.constData() + 22);
+        qToLittleEndian<qint32>(-height, bytes.data() + 22);
+        holds = holds.mirrored();
+    }
+    return bytes;
+}
+
+} // namespace
+
+void TestImageTable::loadsOnlyWholeBitmaps_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("topDown");
+    QTest::addColumn<int>("cut"); // bytes cut off the end; -1: half the pixel rows
+    QTest::addColumn<bool>("valid");
+    const struct {
+        const char *name;
+        QImage::Format format;
+        bool topDown;
+    } kinds[] = {
+        {"24-bit", QImage::Format_RGB888, false},
+        {"32-bit", QImage::Format_ARGB32, false},
+        {"8-bit palette", QImage::Format_Indexed8, false},
+        {"1-bit", QImage::Format_Mono, false},
+        {"24-bit top-down", QImage::Format_RGB888, true},
+    };
+    for (const auto &k : kinds) {
+        const auto row = [&](const char *what, int cut, bool valid) {
+            QTest::addRow("%s, %s", k.name, what) << int(k.format) << k.topDown << cut << valid;
+        };
+        row("whole", 0, true);
+        row("last byte missing", 1, false);
+        row("half the rows missing", -1, false);
+    }
+    QTest::addRow("header only") << int(QImage::Format_RGB888) << false << 58 * 368 << false;
+}
+
+void TestImageTable::loadsOnlyWholeBitmaps()
+{
+    QFETCH(int, format);
+    QFETCH(bool, topDown);
+    QFETCH(int, cut);
+    QFETCH(bool, valid);
+    QImage holds;
+    QByteArray bytes = bitmap(picture(), QImage::Format(format), topDown, holds);
+    const qint32 pixelsAt = qFromLittleEndian<qint32>(bytes.constData() + 10);
+    bytes.chop(cut >= 0 ? cut : (bytes.size() - pixelsAt) / 2);
+    QTemporaryDir folder;
+    const auto write = [&](const char *name, const QByteArray &content) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write %s", name);
+        return folder.filePath(name).toStdString();
+    };
+    QImage small(4, 4, QImage::Format_RGB32), before;
+    small.fill(Qt::red);
+    ImageTable table;
+    table.create(3);
+    table.load(3, write("before.bmp", bitmap(small, QImage::Format_RGB888, false, before)));
+    QString error;
+    try {
+        table.load(3, write("card.bmp", bytes));
+    } catch (const QuorvelError &e) {
+        error = e.what();
+    }
+    const QImage &shown = *table.image(3);
+    if (valid) {
+        QCOMPARE(error, QString());
+        QCOMPARE(shown, holds);
+    } else {
+        QCOMPARE(error, QString("Bitmap image is not valid"));
+        QCOMPARE(shown, before);
+    }
+}
+
+QTEST_MAIN(TestImageTable)
+#include "tst_imagetable.moc"
