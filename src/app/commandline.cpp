@@ -29,9 +29,26 @@ struct Options {
             "Festral Quorvel, a picture-matching memory game for one to three players.\n"
             "Without options the game starts in the working folder, the game's folder.");
         parser.addOptions({help, version, exportGame, importGame});
+        // Qt's own options (-platform offscreen, -style ..., -reverse) are the application
+        // object's to read, as in every Qt program; they pass here without a word in the help.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                 "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
+                                 "geometry", "style", "stylesheet", "session", "qmljsdebugger"})
+            addQtOption(name, "value");
+        for (const char *name : {"reverse", "nograb", "dograb", "sync", "widgetcount"})
+            addQtOption(name, nullptr);
         parser.addPositionalArgument(
             "file", "A game archive to import, as --import does; with --export, the archive "
                     "to write.", "[file]");
+    }
+
+    void addQtOption(const char *name, const char *valueName)
+    {
+        QCommandLineOption option(QLatin1String(name), QString(),
+                                  valueName ? QLatin1String(valueName) : QString());
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
     }
 };
 

@@ -119,6 +119,7 @@ TEST_F(CommandLine, AnswersWithoutOpeningTheWindow)
         {{"--help"}, 0, usage, ""},
         {{"-h"}, 0, usage, ""},
         {{"--version"}, 0, "festral-quorvel 1.0.0\n", ""},
+        {{"-platform", "offscreen", "-reverse", "--version"}, 0, "festral-quorvel 1.0.0\n", ""},
         {{"--bogus"}, 2, "", "Unknown option 'bogus'.\n\n" + usage},
         {{"--export"}, 2, "", "Missing value after '--export'.\n\n" + usage},
         {{"--export", "4"}, 2, "", "--export needs the game number and one archive to write."},
