@@ -65,7 +65,8 @@ double median(std::vector<double> v)
 
 // A child process: builds the window (or a bare one), shows it and prints the milliseconds
 // from the start of main() to its first paint.
-int startupChild(bool bare, QElapsedTimer &sinceMain)
+// The game's player is made as main() makes it, before the application object.
+int startupChild(bool bare, QElapsedTimer &sinceMain, std::unique_ptr<MediaPlayer> player)
 {
     std::unique_ptr<QWidget> window;
     if (bare) {
@@ -73,7 +74,9 @@ int startupChild(bool bare, QElapsedTimer &sinceMain)
         window->setFixedSize(632, 436);
     } else {
         ErrorReport::setSink([](const QString &) {});
-        window = std::make_unique<TForm1>();
+        TForm1::Options options;
+        options.player = std::move(player);
+        window = std::make_unique<TForm1>(std::move(options));
     }
     struct FirstPaint : QObject {
         QElapsedTimer *since;
@@ -108,10 +111,13 @@ int main(int argc, char *argv[])
 {
     QElapsedTimer sinceMain;
     sinceMain.start();
+    const std::string mode = argc > 1 ? argv[1] : "";
+    std::unique_ptr<MediaPlayer> gamePlayer;
+    if (mode == "startup-game")
+        gamePlayer = warmFluidPlayer();
     QApplication app(argc, argv);
-    const QString mode = argc > 1 ? argv[1] : "";
-    if (mode == "startup-bare" || mode == "startup-game")
-        return startupChild(mode == "startup-bare", sinceMain); // in the parent's folder
+    if (mode == "startup-bare" || mode == "startup-game") // in the parent's folder
+        return startupChild(mode == "startup-bare", sinceMain, std::move(gamePlayer));
     QTemporaryDir folder;
     if (!copyGameFiles(folder.path()))
         return 1;

@@ -81,17 +81,12 @@ void autoSize(QLabel *label)
     label->resize(qMax(1, width), label->height());
 }
 
-namespace {
-
-// The real player, its synthesiser already on the way while the window is being built.
 std::unique_ptr<MediaPlayer> warmFluidPlayer()
 {
     auto player = std::make_unique<FluidPlayer>();
     player->warmUp();
     return player;
 }
-
-} // namespace
 
 TForm1::TForm1(Options options)
     : player_(options.player ? std::move(options.player) : warmFluidPlayer()),

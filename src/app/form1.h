@@ -35,7 +35,7 @@ class TForm1 : public QWidget, private TurnHost, private GameInPlayHost {
 
 public:
     struct Options {
-        // The player behind every tune; FluidSynth when not given.
+        // The player behind every tune; warmFluidPlayer() when not given.
         std::unique_ptr<MediaPlayer> player;
         // Ends the process at once (QUIT); std::_Exit when not given.
         std::function<void(int exitCode)> exitProgram;
@@ -166,6 +166,11 @@ private:
     bool shownOnce_ = false;
     QColor frameColour_;
 };
+
+// The real player, its synthesiser and sound font already loading on a thread of their own.
+// The first tune starts while the window is built, so the earlier this is called, the less
+// the window waits for it: main() calls it before the application object exists.
+std::unique_ptr<MediaPlayer> warmFluidPlayer();
 
 // Connects a button's click to a handler of the window, run inside guarded().
 void onClick(QAbstractButton *button, TForm1 *form, void (TForm1::*handler)());

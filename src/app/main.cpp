@@ -68,6 +68,7 @@ int main(int argc, char *argv[])
         break;
     }
 
+    std::unique_ptr<quorvel::MediaPlayer> player = quorvel::warmFluidPlayer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("festral-quorvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Festral Quorvel"));
@@ -86,7 +87,9 @@ int main(int argc, char *argv[])
         break;
     }
     {
-        quorvel::TForm1 Form1;
+        quorvel::TForm1::Options options;
+        options.player = std::move(player);
+        quorvel::TForm1 Form1(std::move(options));
         instance.setHandler([&Form1](const QString &file) { answer(Form1, file); });
         Form1.show();
         if (command.action == CommandLine::Action::Import)
