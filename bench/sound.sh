@@ -97,7 +97,7 @@ awk -v b="$bare" -v g="$game" 'BEGIN {
 
 # The installed launcher's first start: stocking an empty player's folder, the game replaced
 # by a program that does nothing.
-cmake --install "$build" --prefix "$work/prefix" >/dev/null
+cmake --install "$build" --prefix "$work/prefix" >/dev/null 2>&1
 first_start() {
   local data="$work/data$1" start end
   start=$(date +%s%N)

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libfluidsynth-dev fluidsynth libasound2-dev timgm6mb-soundfont
+  libfluidsynth-dev fluidsynth libasound2-dev libpulse-dev timgm6mb-soundfont
+  pulseaudio pulseaudio-utils
   fonts-liberation fonts-liberation2 fonts-noto-color-emoji
   googletest libgtest-dev
   xvfb xauth desktop-file-utils appstream

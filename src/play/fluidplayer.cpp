@@ -1,8 +1,8 @@
 #include "fluidplayer.h"
 
 #include "library/quorvelerror.h"
+#include "play/audiooutput.h"
 
-#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -24,11 +24,11 @@ namespace quorvel {
 
 namespace {
 
-// The audio period: 512 frames (11.6 ms at 44.1 kHz) in two periods. FluidSynth's own 64
-// frames wake its thread and the sound server's about 700 times a second; 512 cut that to 86
-// while a note played at an arbitrary moment still sounds within two periods, about 25 ms.
-// The player's FluidSynth settings, before the options' own. A player never resets the
-// synthesiser at its end by itself: a reset from the audio thread could cut the next tune.
+// The player's FluidSynth settings, before the options' own. FluidSynth's own drivers (ALSA,
+// where no sound server runs) render periods of 512 frames (11.6 ms at 44.1 kHz) instead of
+// 64, which woke them about 700 times a second; a note played at any moment still sounds
+// within two periods. A player never resets the synthesiser at its end by itself: a reset
+// from the audio thread could cut the next tune.
 const std::pair<std::string, std::string> kPlayerSettings[] = {
     {"audio.period-size", "512"}, {"audio.periods", "2"}, {"player.reset-synth", "0"}};
 
@@ -62,63 +62,6 @@ std::string inQuotes(const std::string &text)
 {
     return '"' + text + '"';
 }
-
-// FluidSynth's own log: real errors go to stderr, the chatter nowhere. While audio drivers
-// are tried one after the other, a failing candidate is expected, so its complaints are held
-// back and shown only when no driver could be started.
-struct FluidLog {
-    std::mutex mutex;
-    bool holding = false;
-    std::string held;
-
-    static FluidLog &instance()
-    {
-        static FluidLog log;
-        return log;
-    }
-
-    static void write(int, const char *message, void *)
-    {
-        FluidLog &log = instance();
-        const std::lock_guard lock(log.mutex);
-        if (log.holding)
-            log.held += std::string("fluidsynth: ") + message + '\n';
-        else
-            std::fprintf(stderr, "fluidsynth: %s\n", message);
-    }
-
-    // ALSA reports a missing sound card on stderr by itself, line after line, whenever its
-    // driver is tried; the one complaint that matters reaches the user as an error box.
-    static void quietAlsa(const char *, int, const char *, int, const char *, ...) {}
-
-    static void install()
-    {
-        static std::once_flag once;
-        std::call_once(once, [] {
-            snd_lib_error_set_handler(quietAlsa);
-            fluid_set_log_function(FLUID_PANIC, write, nullptr);
-            fluid_set_log_function(FLUID_ERR, write, nullptr);
-            fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-            fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-            fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-        });
-    }
-
-    void hold(bool on)
-    {
-        const std::lock_guard lock(mutex);
-        holding = on;
-        if (on)
-            held.clear();
-    }
-
-    void releaseHeld()
-    {
-        const std::lock_guard lock(mutex);
-        std::fputs(held.c_str(), stderr);
-        held.clear();
-    }
-};
 
 // Reads the whole tune, so that FluidSynth's audio thread parses it from memory instead of
 // touching the disk. Throws MediaError naming the file when it cannot serve as a tune.
@@ -235,7 +178,7 @@ struct FluidPlayer::Impl {
 
     void createSynth(const std::string &tuneName);
     void destroySynth();
-    void ensureDriver(std::unique_lock<std::mutex> &lock, const std::string &tuneName);
+    void ensureOutput(std::unique_lock<std::mutex> &lock, const std::string &tuneName);
     void newTune();
     void retireTune();
     void freeRetired();
@@ -262,8 +205,8 @@ struct FluidPlayer::Impl {
     // Shared with the closer thread; the window's thread changes them only under the mutex.
     mutable std::mutex mutex;
     std::condition_variable wake;
-    fluid_audio_driver_t *driver = nullptr;
-    bool driverStopping = false; // the closer is stopping an output
+    std::unique_ptr<AudioOutput> output;
+    bool outputStopping = false; // the closer is stopping an output
     std::unique_ptr<Tune> tune;
     std::vector<std::unique_ptr<Tune>> retired; // freed only while no output runs
     std::int64_t openedAt = 0; // steadyNow() of the last open()
@@ -281,9 +224,7 @@ FluidPlayer::Impl::~Impl()
     wake.notify_all();
     if (closer.joinable())
         closer.join();
-    if (driver)
-        delete_fluid_audio_driver(driver);
-    driver = nullptr;
+    output.reset();
     retireTune();
     freeRetired();
     destroySynth();
@@ -331,34 +272,18 @@ void FluidPlayer::Impl::destroySynth()
 
 // Starts the output unless it runs. An output the closer is still stopping is waited for
 // first, so that never two outputs render at once; then the retired players are freed.
-void FluidPlayer::Impl::ensureDriver(std::unique_lock<std::mutex> &lock,
+void FluidPlayer::Impl::ensureOutput(std::unique_lock<std::mutex> &lock,
                                      const std::string &tuneName)
 {
-    if (driver)
+    if (output && output->running())
         return;
-    wake.wait(lock, [this] { return !driverStopping; });
+    output.reset(); // one that has given up makes way for a fresh start
+    wake.wait(lock, [this] { return !outputStopping; });
     freeRetired();
-    FluidLog &log = FluidLog::instance();
-    log.hold(true);
-    for (const std::string &name : options.drivers) {
-        if (fluid_settings_setstr(settings, "audio.driver", name.c_str()) != FLUID_OK)
-            continue;
-        driver = new_fluid_audio_driver(settings, synth);
-        if (driver) {
-            log.hold(false);
-            if (!closer.joinable())
-                closer = std::thread([this] { runCloser(); });
-            wake.notify_all();
-            return;
-        }
-    }
-    log.releaseHeld();
-    log.hold(false);
-    std::string tried;
-    for (const std::string &name : options.drivers)
-        tried += (tried.empty() ? "" : ", ") + name;
-    throw MediaError("No audio output is available to play " + inQuotes(tuneName) + ": tried "
-                     + (tried.empty() ? std::string("no driver") : tried));
+    output = startAudioOutput(options.drivers, settings, synth, tuneName);
+    if (!closer.joinable())
+        closer = std::thread([this] { runCloser(); });
+    wake.notify_all();
 }
 
 // A fresh player for the open tune. Leaves `tune` empty when FluidSynth refuses, so that
@@ -413,21 +338,20 @@ void FluidPlayer::Impl::runCloser()
 {
     std::unique_lock lock(mutex);
     while (!quitting) {
-        if (!driver) {
+        if (!output) {
             wake.wait(lock);
             continue;
         }
         wake.wait_for(lock, kCloserPoll);
-        if (!driver || quitting || !tuneOver())
+        if (!output || quitting || !tuneOver())
             continue;
-        fluid_audio_driver_t *stopping = driver;
-        driver = nullptr;
-        driverStopping = true;
+        std::unique_ptr<AudioOutput> stopping = std::move(output);
+        outputStopping = true;
         lock.unlock();
-        delete_fluid_audio_driver(stopping);
+        stopping.reset();
         lock.lock();
-        driverStopping = false;
-        if (!driver)
+        outputStopping = false;
+        if (!output)
             freeRetired();
         wake.notify_all();
     }
@@ -478,7 +402,7 @@ void FluidPlayer::warmUp()
     if (d->synth || d->warming.valid())
         return;
     d->warming = std::async(std::launch::async, [d] {
-        FluidLog::install();
+        installFluidLog();
         try {
             d->createSynth(std::string());
         } catch (...) {
@@ -497,19 +421,17 @@ void FluidPlayer::open()
     Impl &d = *impl_;
     close();
     d.finishWarmUp();
-    FluidLog::install();
+    installFluidLog();
     std::vector<char> data = readTune(d.fileName);
     if (!d.synth)
         d.createSynth(d.fileName);
     std::unique_lock lock(d.mutex);
     d.tuneData = std::move(data);
     d.openedAt = steadyNow();
-    if (d.retired.size() >= kRetiredLimit && d.driver) {
-        delete_fluid_audio_driver(d.driver);
-        d.driver = nullptr;
-    }
+    if (d.retired.size() >= kRetiredLimit)
+        d.output.reset();
     try {
-        d.ensureDriver(lock, d.fileName);
+        d.ensureOutput(lock, d.fileName);
     } catch (...) {
         d.tuneData.clear();
         throw;
@@ -532,7 +454,7 @@ void FluidPlayer::play()
         }
         if (!d.tune)
             return;
-        d.ensureDriver(lock, d.fileName);
+        d.ensureOutput(lock, d.fileName);
         d.played = true;
         d.tune->lastAdvance.store(steadyNow(), std::memory_order_release);
         fluid_player_play(d.tune->player);
@@ -568,7 +490,7 @@ void FluidPlayer::close()
 bool FluidPlayer::outputRunning() const
 {
     const std::lock_guard lock(impl_->mutex);
-    return impl_->driver != nullptr || impl_->driverStopping;
+    return impl_->output != nullptr || impl_->outputStopping;
 }
 
 } // namespace quorvel

@@ -25,7 +25,8 @@ public:
         std::string soundFont = kDefaultSoundFont;
         std::vector<std::string> soundFontFolders = {"/usr/share/sounds/sf2",
                                                      "/usr/share/sounds/sf3"};
-        // FluidSynth audio drivers, tried in this order until one starts.
+        // Audio outputs, tried in this order until one starts: "pulseaudio" is the player's
+        // own client of the desktop's sound server, any other name a FluidSynth audio driver.
         std::vector<std::string> drivers = {"pulseaudio", "alsa"};
         // Further FluidSynth settings as name and value, e.g. {"audio.file.name", "/dev/null"};
         // the value is converted to the setting's type. They override the player's own

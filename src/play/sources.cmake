@@ -1,6 +1,7 @@
 # Sources of play: board and deal, turns and scoring, tick clock and tunes, the play page.
 target_sources(quorvel_sound PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fluidplayer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/audiooutput.cpp
 )
 target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/board.cpp

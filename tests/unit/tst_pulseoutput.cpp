@@ -1,0 +1,216 @@
+// The player's own client of the sound server, against a real PulseAudio server of the test's
+// own (a null sink, its monitor recorded), as a player meets it on the desktop. Time bounds
+// here are generous: only a tune that is never heard, never ends or never lets go of the
+// server breaks them.
+#include "play/fluidplayer.h"
+
+#include "library/quorvelerror.h"
+#include "steptune.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace quorvel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestTune;
+
+constexpr auto kNever = std::chrono::seconds(20);
+
+template <typename Condition>
+bool eventually(Condition done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kNever;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool onPath(const std::string &program)
+{
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Starts a program with its standard output into `out` (or nowhere); -1 when it can't.
+pid_t spawn(const std::vector<std::string> &arguments, const fs::path &out = "/dev/null")
+{
+    std::vector<char *> argv;
+    for (const std::string &a : arguments)
+        argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void stop(pid_t &pid, int signal = SIGTERM)
+{
+    if (pid <= 0)
+        return;
+    ::kill(pid, signal);
+    ::waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+std::string output(const std::string &command)
+{
+    std::string text;
+    if (FILE *pipe = ::popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+// A private sound server with one null sink, reached through PULSE_SERVER, which the player's
+// client and the command-line tools all follow.
+class PulseOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!onPath("pulseaudio") || !onPath("parec") || !onPath("pactl"))
+            GTEST_SKIP() << "PulseAudio and its tools are not installed";
+        dir_ = fs::temp_directory_path() / ("tst_pulseoutput_" + std::to_string(getpid()));
+        fs::create_directories(dir_ / "runtime");
+        fs::permissions(dir_ / "runtime", fs::perms::owner_all);
+        const std::string socket = (dir_ / "native").string();
+        ::setenv("XDG_RUNTIME_DIR", (dir_ / "runtime").c_str(), 1);
+        ::setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+        server_ = spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                         "--use-pid-file=no", "--load=module-null-sink sink_name=quorvel_test",
+                         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
+        ASSERT_GT(server_, 0);
+        ASSERT_TRUE(eventually([] { return std::system("pactl info >/dev/null 2>&1") == 0; }))
+            << "the sound server did not start";
+    }
+
+    void TearDown() override
+    {
+        stop(recorder_);
+        stop(server_);
+        if (!dir_.empty())
+            fs::remove_all(dir_);
+    }
+
+    // Records what the sink plays, as a listener would hear it.
+    void record()
+    {
+        recorder_ = spawn({"parec", "--device=quorvel_test.monitor", "--raw", "--format=s16le",
+                           "--rate=44100", "--channels=2"},
+                          dir_ / "heard.raw");
+        ASSERT_GT(recorder_, 0);
+        ASSERT_TRUE(eventually([this] { return streams("source-outputs") > 0; }));
+    }
+
+    // The loudest sample recorded so far.
+    int loudestHeard()
+    {
+        std::ifstream in(dir_ / "heard.raw", std::ios::binary);
+        std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+        int loudest = 0;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            const auto sample = static_cast<short>(static_cast<unsigned char>(bytes[i])
+                                                   | (static_cast<unsigned char>(bytes[i + 1])
+                                                      << 8));
+            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+        }
+        return loudest;
+    }
+
+    // Streams of a kind ("sink-inputs": players, "source-outputs": recorders) on the server.
+    static int streams(const std::string &kind)
+    {
+        const std::string list = output("pactl list short " + kind + " 2>/dev/null");
+        return static_cast<int>(std::count(list.begin(), list.end(), '\n'));
+    }
+
+    std::string write(const std::string &name, const TestTune &tune)
+    {
+        const fs::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << tune.midiFile();
+        return path.string();
+    }
+
+    static FluidPlayer::Options serverOnly()
+    {
+        FluidPlayer::Options options;
+        options.drivers = {"pulseaudio"};
+        return options;
+    }
+
+    fs::path dir_;
+    pid_t server_ = -1;
+    pid_t recorder_ = -1;
+};
+
+TEST_F(PulseOutputTest, ATuneIsHeardAndTheServerIsLeftWhenItHasEnded)
+{
+    record();
+    FluidPlayer player(serverOnly());
+    player.setFileName(write("short.mid", TestTune{{96, 96, 96}, 96, 200000}));
+    player.open();
+    EXPECT_EQ(streams("sink-inputs"), 1) << "open() starts the output";
+    player.play();
+    ASSERT_TRUE(player.isPlaying());
+    EXPECT_TRUE(eventually([&] { return !player.isPlaying(); })) << "the tune never ended";
+    EXPECT_TRUE(eventually([&] { return !player.outputRunning(); }))
+        << "the output kept running after the tune";
+    EXPECT_TRUE(eventually([] { return streams("sink-inputs") == 0; }))
+        << "the stream stayed on the server";
+    EXPECT_GT(loudestHeard(), 1000) << "nothing was heard";
+}
+
+TEST_F(PulseOutputTest, ATuneWhoseServerGoesAwayStopsPlaying)
+{
+    FluidPlayer player(serverOnly());
+    player.setFileName(write("long.mid", TestTune{{960, 960, 960, 960}, 96, 500000}));
+    player.open();
+    player.play();
+    ASSERT_TRUE(player.isPlaying());
+    stop(server_, SIGKILL);
+    EXPECT_TRUE(eventually([&] { return !player.isPlaying(); }))
+        << "a tune without its server counted as playing";
+
+    player.setFileName(write("next.mid", TestTune{{96}, 96, 500000}));
+    try {
+        player.open();
+        ADD_FAILURE() << "opened a tune without a sound server";
+    } catch (const MediaError &error) {
+        EXPECT_NE(std::string(error.what()).find("No audio output is available to play"),
+                  std::string::npos)
+            << error.what();
+    }
+}
+
+} // namespace
+} // namespace quorvel
