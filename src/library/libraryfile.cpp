@@ -329,8 +329,14 @@ void LibraryFile::copyRecords(LibraryFile &source, int first, int count, std::st
     }
 }
 
-void LibraryFile::RemoveRecord(const std::string &fileName, int n)
+void LibraryFile::RemoveRecord(const std::string &linkName, int n)
 {
+    // A library that is a link to a file elsewhere stays one: the file it names is replaced,
+    // beside itself.
+    std::error_code error;
+    std::string fileName = std::filesystem::canonical(linkName, error).string();
+    if (error)
+        fileName = linkName;
     LibraryFile source(fileName);
     source.Open();
     int mode = 0;

@@ -68,9 +68,10 @@ public:
     // it, so that a failure at any step leaves the file as it was and removes the new one.
     // The result holds the bytes that moving every later record down one place and then
     // cutting the file after the new last record give, so a partial record at the end goes
-    // too. The file keeps its permission bits. Fails with "Read beyond end of file" when n
+    // too. The file keeps its permission bits, and a library that is a symbolic link stays
+    // one, to the file it named. Fails with "Read beyond end of file" when n
     // names no whole record, and like Open when the library is not writable.
-    static void RemoveRecord(const std::string &fileName, int n);
+    static void RemoveRecord(const std::string &linkName, int n);
 
     bool isOpen() const { return fd_ >= 0; }
     const std::string &fileName() const { return fileName_; }

@@ -278,6 +278,18 @@ TEST(LibraryFile, RemovingARecordIsAllOrNothing)
     EXPECT_TRUE(fileBytes("quorvels.dat") == library);
 }
 
+TEST(LibraryFile, RemovingARecordKeepsALinkedLibraryWhereItIs)
+{
+    TempFolder folder;
+    std::filesystem::create_directory("elsewhere");
+    writeBytes("elsewhere/games.dat", bytesOf(patternRecord(0)) + bytesOf(patternRecord(1)));
+    std::filesystem::create_symlink("elsewhere/games.dat", "quorvels.dat");
+    LibraryFile::RemoveRecord("quorvels.dat", 0);
+    EXPECT_TRUE(std::filesystem::is_symlink("quorvels.dat"));
+    EXPECT_TRUE(fileBytes("elsewhere/games.dat") == bytesOf(patternRecord(1)));
+    EXPECT_FALSE(std::filesystem::exists("quorvels.dat.new"));
+}
+
 TEST(LibraryFile, WritingToAFullDiskReportsDiskFull)
 {
     if (!std::filesystem::exists("/dev/full"))
