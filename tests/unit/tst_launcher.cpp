@@ -2,6 +2,8 @@
 // installed into a temporary prefix, and the launcher is run with the game replaced by a
 // stub that records where and how it was started.
 
+#include "shellcommand.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -32,20 +34,8 @@ void writeText(const fs::path &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string quoted(const fs::path &path)
-{
-    std::string text = "'";
-    text += path.string();
-    text += '\'';
-    return text;
-}
-
-// Runs a shell command and returns its exit status, or -1 when it did not exit normally.
-int run(const std::string &command)
-{
-    const int status = std::system(command.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using quorvel::test::quoted;
+using quorvel::test::run;
 
 std::set<std::string> fileNames(const fs::path &dir)
 {

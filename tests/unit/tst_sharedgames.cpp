@@ -1,6 +1,7 @@
 // What makes a shared game (*.quorvel) open with the game from a file manager: the installed
 // MIME type, the menu entry that names it and passes the file, and the launcher that keeps
 // the folder the file was named from.
+#include "shellcommand.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -15,20 +16,8 @@ namespace fs = std::filesystem;
 using quorvel::test::fileBytes;
 using quorvel::test::writeBytes;
 
-std::string quoted(const fs::path &path)
-{
-    // Appended in place: GCC 12 warns wrongly (-Wrestrict) of "'" + std::string in Release.
-    std::string text(1, '\'');
-    text += path.string();
-    text += '\'';
-    return text;
-}
-
-int run(const std::string &command)
-{
-    const int status = std::system(command.c_str());
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using quorvel::test::quoted;
+using quorvel::test::run;
 
 bool have(const char *tool)
 {
