@@ -26,11 +26,6 @@ namespace {
 constexpr const char *kRecordEntry = "record.dat";
 constexpr const char *kFilesFolder = "files/";
 
-std::string quoted(const std::string &text)
-{
-    return '"' + text + '"';
-}
-
 // The slots whose names the game uses: pictures 0 to 18, tunes 1 to 18.
 struct Slot {
     ShortString<kFileNameCapacity> *field;

@@ -27,11 +27,6 @@ constexpr std::size_t kLargestPicture = 64u << 20;
 // neither clashes with a picture nor reads as one of the players' colours.
 const QColor kGround(192, 192, 192);
 
-std::string quoted(const std::string &text)
-{
-    return '"' + text + '"';
-}
-
 QByteArray asBytes(const std::string &bytes)
 {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -20,11 +20,6 @@ namespace {
 
 constexpr std::size_t kLongestExtension = 11; // the dot included
 
-std::string quoted(const std::string &text)
-{
-    return '"' + text + '"';
-}
-
 // The text of a failed call's errno, from the same table as the library file's errors.
 std::string reason(int errnum, const std::string &path)
 {

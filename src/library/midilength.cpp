@@ -257,10 +257,10 @@ void requirePlayableTune(std::string_view bytes, const std::string &shownName)
 {
     const std::optional<double> seconds = midiPlayingSeconds(bytes);
     if (!seconds)
-        throw QuorvelError('"' + shownName + "\" is not a Standard MIDI File that can be played");
+        throw QuorvelError(quoted(shownName) + " is not a Standard MIDI File that can be played");
     if (*seconds > kLongestTuneSeconds) {
         const auto whole = static_cast<long long>(std::ceil(*seconds));
-        throw QuorvelError("The tune \"" + shownName + "\" plays for " +
+        throw QuorvelError("The tune " + quoted(shownName) + " plays for " +
                            std::to_string(whole / 60) + " min " + std::to_string(whole % 60) +
                            " s; a tune may play for at most 3 minutes");
     }

@@ -5,6 +5,12 @@
 
 namespace quorvel {
 
+// A file name as the error texts show it: in double quotes.
+inline std::string quoted(const std::string &name)
+{
+    return '"' + name + '"';
+}
+
 // An error that ends the event handler in progress. Its message is the text the user
 // sees in the standard error report, so it must be written for the user, not for us.
 class QuorvelError : public std::runtime_error {

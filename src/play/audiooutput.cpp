@@ -83,10 +83,7 @@ public:
     {
         double rate = 44100;
         fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-        pa_sample_spec spec{};
-        spec.format = PA_SAMPLE_FLOAT32NE;
-        spec.rate = static_cast<std::uint32_t>(rate);
-        spec.channels = 2;
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
         const std::uint32_t period = kPeriodFrames * sizeof(float) * 2;
         pa_buffer_attr buffer{};
         buffer.maxlength = static_cast<std::uint32_t>(-1);
@@ -96,7 +93,7 @@ public:
         buffer.fragsize = static_cast<std::uint32_t>(-1);
         int error = 0;
         pa_simple *stream = pa_simple_new(nullptr, "Festral Quorvel", PA_STREAM_PLAYBACK, nullptr,
-                                          "Tune", &spec, nullptr, &buffer, &error);
+                                          "Tune", &format, nullptr, &buffer, &error);
         if (!stream)
             return nullptr;
         try {
@@ -188,7 +185,7 @@ std::unique_ptr<AudioOutput> startAudioOutput(const std::vector<std::string> &dr
     std::string tried;
     for (const std::string &name : drivers)
         tried += (tried.empty() ? "" : ", ") + name;
-    throw MediaError("No audio output is available to play \"" + tuneName + "\": tried "
+    throw MediaError("No audio output is available to play " + quoted(tuneName) + ": tried "
                      + (tried.empty() ? std::string("no driver") : tried));
 }
 

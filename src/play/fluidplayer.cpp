@@ -11,7 +11,6 @@
 #include <condition_variable>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -58,11 +57,6 @@ std::int64_t steadyNow()
         .count();
 }
 
-std::string inQuotes(const std::string &text)
-{
-    return '"' + text + '"';
-}
-
 // Reads the whole tune, so that FluidSynth's audio thread parses it from memory instead of
 // touching the disk. Throws MediaError naming the file when it cannot serve as a tune.
 std::vector<char> readTune(const std::string &fileName)
@@ -73,19 +67,19 @@ std::vector<char> readTune(const std::string &fileName)
     std::error_code error;
     const fs::file_status status = fs::status(fileName, error);
     if (status.type() == fs::file_type::not_found)
-        throw MediaError("The tune file " + inQuotes(fileName) + " does not exist");
+        throw MediaError("The tune file " + quoted(fileName) + " does not exist");
     if (error)
-        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+        throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
     if (!fs::is_regular_file(status))
-        throw MediaError("The file " + inQuotes(fileName) + " is not a MIDI file");
+        throw MediaError("The file " + quoted(fileName) + " is not a MIDI file");
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+        throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
     if (!fluid_is_midifile(fileName.c_str()))
-        throw MediaError("The file " + inQuotes(fileName) + " is not a MIDI file");
+        throw MediaError("The file " + quoted(fileName) + " is not a MIDI file");
     std::vector<char> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (in.bad())
-        throw MediaError("The tune file " + inQuotes(fileName) + " cannot be read");
+        throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
     return data;
 }
 
@@ -120,7 +114,7 @@ void applySetting(fluid_settings_t *settings, const std::string &name, const std
         break;
     }
     if (!done)
-        throw MediaError("The audio setting " + inQuotes(name + "=" + value) + " is not valid");
+        throw MediaError("The audio setting " + quoted(name + "=" + value) + " is not valid");
 }
 
 // One play of a tune. FluidSynth's player parses the file on the audio thread when it
@@ -242,7 +236,7 @@ void FluidPlayer::Impl::createSynth(const std::string &tuneName)
             applySetting(settings, name, value);
         synth = new_fluid_synth(settings);
         if (!synth)
-            throw MediaError("The synthesiser to play " + inQuotes(tuneName)
+            throw MediaError("The synthesiser to play " + quoted(tuneName)
                              + " cannot be started");
         char *configured = nullptr;
         fluid_settings_dupstr(settings, "synth.default-soundfont", &configured);
@@ -251,8 +245,8 @@ void FluidPlayer::Impl::createSynth(const std::string &tuneName)
         const std::string font =
             findSoundFont(options.soundFont, fallback, options.soundFontFolders, tuneName);
         if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
-            throw MediaError("The sound font " + inQuotes(font) + " to play "
-                             + inQuotes(tuneName) + " cannot be loaded");
+            throw MediaError("The sound font " + quoted(font) + " to play "
+                             + quoted(tuneName) + " cannot be loaded");
         }
     } catch (...) {
         destroySynth();
@@ -387,10 +381,10 @@ std::string FluidPlayer::findSoundFont(const std::string &first, const std::stri
         folderList += (folderList.empty() ? "" : " and ") + folder;
         error.clear();
     }
-    std::string text = "No sound font was found to play " + inQuotes(tuneName) + ": looked for "
-                       + inQuotes(first);
+    std::string text = "No sound font was found to play " + quoted(tuneName) + ": looked for "
+                       + quoted(first);
     if (!configured.empty())
-        text += ", FluidSynth's default " + inQuotes(configured);
+        text += ", FluidSynth's default " + quoted(configured);
     if (!folderList.empty())
         text += " and any .sf2 or .sf3 file in " + folderList;
     throw MediaError(text);

@@ -5,16 +5,15 @@
 #include "library/defaultlibrary.h"
 #include "library/gamerecord.h"
 #include "library/libraryfile.h"
+#include "polling.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
-#include <QThread>
 #include <csignal>
 
 namespace quorvel {
@@ -90,16 +89,15 @@ protected:
         std::error_code error;
         return fs::file_size(library, error) / kRecordSize;
     }
-    // Waits, with the event loop running, until the condition holds or a generous time is up.
+    // Waits, with the event loop running, until the condition holds; the bound, at least two
+    // minutes, is for a program that never answers.
     template <typename Condition>
     static bool eventually(Condition condition)
     {
-        const QDeadlineTimer deadline(120000);
-        while (!condition() && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(20);
-        }
-        return condition();
+        return test::eventually([&] {
+            QCoreApplication::processEvents();
+            return condition();
+        }, 24000);
     }
 
     test::TempFolder folder;

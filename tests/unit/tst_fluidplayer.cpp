@@ -1,11 +1,12 @@
 // The FluidSynth media player against the real FluidSynth, with the "file" audio driver: it
-// renders in real time without a sound card, into a file the tests read back. Where a tune
-// must play in real time, the bounds on its duration are generous: only a tune that never
-// ends, or ends at once, breaks them. How long a tune played is otherwise read from the audio
-// rendered, which no busy machine changes.
+// renders in real time without a sound card, into a file the tests read back. How long a
+// tune played is read from the audio rendered, which no busy machine changes, never from a
+// clock; waits for the audio thread poll with a bound that only a tune that never ends breaks.
 #include "play/fluidplayer.h"
 
 #include "library/quorvelerror.h"
+#include "fileoutput.h"
+#include "polling.h"
 #include "steptune.h"
 
 #include <gtest/gtest.h>
@@ -27,50 +28,18 @@ namespace fs = std::filesystem;
 using quorvel::FluidPlayer;
 using quorvel::MediaError;
 using quorvel::test::TestTune;
-using Clock = std::chrono::steady_clock;
+using quorvel::test::eventually;
+using quorvel::test::fileOutput;
+using quorvel::test::renderedMs;
+using quorvel::test::silentOutput;
 
 const TestTune kFiveNotes{{72, 72, 72, 72, 72}, 96, 400000}; // 1.5 s
 const TestTune kLongLastNote{{240, 240, 1440}, 480, 500000}; // 2.0 s, the last note 1.5 s
 const TestTune kShort{{96, 96, 96}, 96, 200000};             // 0.6 s
 
-constexpr long kRate = 44100;        // FluidSynth's sample rate, frames per second
-constexpr long kFrameBytes = 2 * 2;  // raw 16-bit stereo
-// Real-time bounds that only a fault breaks: a tune that never ends, or never starts.
-constexpr long kNeverMs = 20000;
-
-long msSince(Clock::time_point start)
-{
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-// Polls until `done` holds or kNeverMs have passed; returns whether it held.
-template <typename Condition>
-bool eventually(Condition done)
-{
-    const Clock::time_point start = Clock::now();
-    while (!done()) {
-        if (msSince(start) > kNeverMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-FluidPlayer::Options fileOutput(const fs::path &file)
-{
-    FluidPlayer::Options options;
-    options.drivers = {"file"};
-    options.settings = {{"audio.file.name", file.string()},
-                        {"audio.file.type", "raw"},
-                        {"audio.file.format", "s16"}};
-    return options;
-}
-
-FluidPlayer::Options silentOutput()
-{
-    return fileOutput("/dev/null");
-}
+constexpr long kRate = quorvel::test::kRenderedRate;
+// Rendered audio beyond a tune's last event that only a fault reaches: a tune that never ends.
+constexpr long kLateMs = 5000;
 
 // 16-bit stereo samples of a raw file, interleaved left and right.
 std::vector<short> readSamples(const fs::path &file)
@@ -127,15 +96,14 @@ protected:
     // which has played to its last event; -1 when it did not start.
     long renderedMsAtEnd(FluidPlayer &player)
     {
-        const auto before = static_cast<long>(fs::file_size(output_));
+        const long before = renderedMs(output_);
         player.play();
         if (!player.isPlaying()) {
             ADD_FAILURE() << "the tune did not start playing";
             return -1;
         }
         EXPECT_TRUE(eventually([&] { return !player.isPlaying(); })) << "the tune never ended";
-        const auto after = static_cast<long>(fs::file_size(output_));
-        return (after - before) / kFrameBytes * 1000 / kRate;
+        return renderedMs(output_) - before;
     }
 
     // A tune that plays to its last event and not much beyond it.
@@ -144,7 +112,7 @@ protected:
         const long ms = renderedMsAtEnd(player);
         // One audio period may still lie in the file writer's buffer.
         EXPECT_GE(ms, tune.lengthMs() - 30);
-        EXPECT_LT(ms, tune.lengthMs() + kNeverMs / 4) << "ended long after its last event";
+        EXPECT_LT(ms, tune.lengthMs() + kLateMs) << "ended long after its last event";
     }
 
     fs::path dir_ = testFolder();

@@ -1,16 +1,16 @@
 // The player's own client of the sound server, against a real PulseAudio server of the test's
-// own (a null sink, its monitor recorded), as a player meets it on the desktop. Time bounds
-// here are generous: only a tune that is never heard, never ends or never lets go of the
-// server breaks them.
+// own (a null sink, its monitor recorded), as a player meets it on the desktop. Its waits
+// poll with a generous bound: only a tune that is never heard, never ends or never lets go
+// of the server breaks them.
 #include "play/fluidplayer.h"
 
 #include "library/quorvelerror.h"
+#include "polling.h"
 #include "steptune.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +21,6 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -31,21 +30,8 @@ namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::eventually;
 using test::TestTune;
-
-constexpr auto kNever = std::chrono::seconds(20);
-
-template <typename Condition>
-bool eventually(Condition done)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kNever;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 bool onPath(const std::string &program)
 {
