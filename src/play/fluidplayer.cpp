@@ -33,7 +33,7 @@ const std::pair<std::string, std::string> kPlayerSettings[] = {
 
 // Retired players run their FluidSynth timers in every audio block until they are freed, which
 // needs the output stopped. Tunes that follow each other without a pause keep it running, so
-// once this many have gathered, open() stops the output itself.
+// once this many have gathered, the next tune restarts the output and frees them meanwhile.
 constexpr std::size_t kRetiredLimit = 64;
 
 // While the output runs, this often the closer looks whether the tune and its release are
@@ -162,10 +162,9 @@ struct Tune {
 // driver renders for its synthesiser, and its player can neither rewind nor change its file.
 // So every open gets a fresh player beside the running output, the one before is retired
 // (stopped and silenced), and retired players are freed once the output has stopped. The
-// output is stopped by the closer thread once the tune and its release are over; stopping it
-// can take a while (a new stream on a sound server's null sink drains for about two seconds),
-// so the window's thread never waits for it, except when it needs the output again while the
-// closer is still stopping it.
+// output is stopped by the closer thread once the tune and its release are over, so the
+// window's thread never waits for an output to stop (a FluidSynth driver can take a while),
+// except when it needs the output again while the closer is still stopping it.
 struct FluidPlayer::Impl {
     explicit Impl(Options options) : options(std::move(options)) {}
     ~Impl();
@@ -264,14 +263,16 @@ void FluidPlayer::Impl::destroySynth()
     settings = nullptr;
 }
 
-// Starts the output unless it runs. An output the closer is still stopping is waited for
-// first, so that never two outputs render at once; then the retired players are freed.
+// Starts the output unless it runs. One that has given up makes way for a fresh one, and so
+// does one that has run so long that too many retired players render beside it. An output
+// the closer is still stopping is waited for first, so that never two outputs render at
+// once; then the retired players are freed.
 void FluidPlayer::Impl::ensureOutput(std::unique_lock<std::mutex> &lock,
                                      const std::string &tuneName)
 {
-    if (output && output->running())
+    if (output && output->running() && retired.size() < kRetiredLimit)
         return;
-    output.reset(); // one that has given up makes way for a fresh start
+    output.reset();
     wake.wait(lock, [this] { return !outputStopping; });
     freeRetired();
     output = startAudioOutput(options.drivers, settings, synth, tuneName);
@@ -337,7 +338,8 @@ void FluidPlayer::Impl::runCloser()
             continue;
         }
         wake.wait_for(lock, kCloserPoll);
-        if (!output || quitting || !tuneOver())
+        // An output that has given up renders nothing more, and its tune never ends.
+        if (!output || quitting || (output->running() && !tuneOver()))
             continue;
         std::unique_ptr<AudioOutput> stopping = std::move(output);
         outputStopping = true;
@@ -422,8 +424,6 @@ void FluidPlayer::open()
     std::unique_lock lock(d.mutex);
     d.tuneData = std::move(data);
     d.openedAt = steadyNow();
-    if (d.retired.size() >= kRetiredLimit)
-        d.output.reset();
     try {
         d.ensureOutput(lock, d.fileName);
     } catch (...) {

@@ -12,8 +12,8 @@ namespace quorvel {
 // The media player on FluidSynth: General MIDI through one synthesiser that lives as long as
 // the player. The audio output runs only while a tune sounds: open() starts it, and it is
 // stopped again once the tune and its release have ended, so a program that plays nothing
-// costs no processor time for sound. All methods belong to one thread (the window's);
-// FluidSynth plays the tune on its own audio thread.
+// costs no processor time for sound. All methods belong to one thread (the window's); the
+// tune plays on the audio output's own thread.
 class FluidPlayer : public MediaPlayer {
 public:
     static constexpr const char *kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
@@ -30,7 +30,8 @@ public:
         std::vector<std::string> drivers = {"pulseaudio", "alsa"};
         // Further FluidSynth settings as name and value, e.g. {"audio.file.name", "/dev/null"};
         // the value is converted to the setting's type. They override the player's own
-        // choices (the audio period, for one).
+        // choices (the period of FluidSynth's drivers, for one; the sound server client keeps
+        // its own).
         std::vector<std::pair<std::string, std::string>> settings;
     };
 
