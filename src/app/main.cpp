@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
 #include <cstdio>
 #include <exception>
 
@@ -68,7 +67,11 @@ int main(int argc, char *argv[])
         break;
     }
 
-    std::unique_ptr<quorvel::MediaPlayer> player = quorvel::warmFluidPlayer();
+    // The synthesiser starts loading before anything else, unless this start will only hand
+    // its request to the folder's running copy.
+    std::unique_ptr<quorvel::MediaPlayer> player;
+    if (!quorvel::SingleInstance::runsIn(QDir::currentPath()))
+        player = quorvel::warmFluidPlayer();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("festral-quorvel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Festral Quorvel"));
@@ -92,8 +95,6 @@ int main(int argc, char *argv[])
         quorvel::TForm1 Form1(std::move(options));
         instance.setHandler([&Form1](const QString &file) { answer(Form1, file); });
         Form1.show();
-        if (command.action == CommandLine::Action::Import)
-            QTimer::singleShot(0, &Form1, [&] { answer(Form1, command.file); });
         app.exec();
         instance.setHandler({});
     }

@@ -57,15 +57,34 @@ QString SingleInstance::keyFor(const QString &folder)
 
 QString SingleInstance::lockFilePath() const
 {
-    return QDir::temp().filePath(key_ + QStringLiteral(".lock"));
+    return lockFilePathFor(key_);
+}
+
+QString SingleInstance::lockFilePathFor(const QString &key)
+{
+    return QDir::temp().filePath(key + QStringLiteral(".lock"));
+}
+
+bool SingleInstance::runsIn(const QString &folder)
+{
+    QLockFile probe(lockFilePathFor(keyFor(folder)));
+    probe.setStaleLockTime(0);
+    if (!probe.tryLock(0))
+        return true;
+    probe.unlock();
+    return false;
 }
 
 SingleInstance::Start SingleInstance::start(const QString &importFile, int waitMs)
 {
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
-        if (claim())
+        if (claim()) {
+            // The first copy's own archive waits for the handler like a later start's.
+            if (!importFile.isEmpty())
+                pending_ << importFile;
             return Start::First;
+        }
         if (handOver(importFile, static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1))))
             return Start::HandedOver;
         if (deadline.hasExpired())

@@ -35,7 +35,8 @@ public:
 
     // Becomes the folder's copy, or hands the request (an archive to import, or empty for
     // only coming to the front) to the copy that runs, waiting up to `waitMs` for it to
-    // answer while it starts. Runs the event loop while it waits.
+    // answer while it starts. Runs the event loop while it waits. The folder's copy keeps
+    // its own archive for the handler, as it keeps a later start's.
     Start start(const QString &importFile, int waitMs = 30000);
 
     // Where the requests of later starts go (the file to import, or empty); requests that
@@ -46,7 +47,12 @@ public:
     static QString keyFor(const QString &folder);
     QString lockFilePath() const;
 
+    // Whether a copy runs in `folder` now, so that a start there will hand over and needs
+    // neither the synthesiser nor the window. Needs no application object.
+    static bool runsIn(const QString &folder);
+
 private:
+    static QString lockFilePathFor(const QString &key);
     bool claim();
     bool handOver(const QString &importFile, int waitMs);
     void readRequest(QLocalSocket *socket);
