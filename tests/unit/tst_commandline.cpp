@@ -108,6 +108,7 @@ protected:
 TEST_F(CommandLine, AnswersWithoutOpeningTheWindow)
 {
     const std::string usage = "Usage: festral-quorvel [options] [file]\n";
+    const std::string version = "festral-quorvel " QUORVEL_VERSION "\n"; // the project's
     const struct {
         QStringList arguments;
         int exitCode;
@@ -116,8 +117,8 @@ TEST_F(CommandLine, AnswersWithoutOpeningTheWindow)
     } cases[] = {
         {{"--help"}, 0, usage, ""},
         {{"-h"}, 0, usage, ""},
-        {{"--version"}, 0, "festral-quorvel 1.0.0\n", ""},
-        {{"-platform", "offscreen", "-reverse", "--version"}, 0, "festral-quorvel 1.0.0\n", ""},
+        {{"--version"}, 0, version, ""},
+        {{"-platform", "offscreen", "-reverse", "--version"}, 0, version, ""},
         {{"--bogus"}, 2, "", "Unknown option 'bogus'.\n\n" + usage},
         {{"--export"}, 2, "", "Missing value after '--export'.\n\n" + usage},
         {{"--export", "4"}, 2, "", "--export needs the game number and one archive to write."},

@@ -82,10 +82,12 @@ protected:
         fs::remove(record_);
         return run("env -u XDG_DATA_HOME HOME=" + quoted(home_) + " XDG_DATA_HOME='"
                    + xdgDataHome + "' QUORVEL_PROGRAM=" + quoted(stub_) + " "
-                   + quoted(prefix_ / "bin" / "festral-quorvel") + " " + arguments);
+                   + quoted(launcher()) + " " + arguments);
     }
 
-    fs::path installedGames() const { return prefix_ / "share" / "festral-quorvel" / "games"; }
+    // Where the build's install options put the launcher and the default games' files.
+    static fs::path launcher() { return prefix_ / QUORVEL_INSTALL_BINDIR / "festral-quorvel"; }
+    static fs::path installedGames() { return prefix_ / QUORVEL_INSTALL_GAMESDIR; }
 
     static fs::path root_;
     static fs::path prefix_;
@@ -99,11 +101,10 @@ int Launcher::installStatus_ = -1;
 
 TEST_F(Launcher, InstallsLauncherEntriesAndEveryGameFile)
 {
-    const fs::path launcher = prefix_ / "bin" / "festral-quorvel";
-    ASSERT_TRUE(fs::is_regular_file(launcher));
-    EXPECT_NE(fs::status(launcher).permissions() & fs::perms::others_exec, fs::perms::none);
+    ASSERT_TRUE(fs::is_regular_file(launcher()));
+    EXPECT_NE(fs::status(launcher()).permissions() & fs::perms::others_exec, fs::perms::none);
     // The launcher names the installed paths, wherever the prefix is.
-    const std::string script = readText(launcher);
+    const std::string script = readText(launcher());
     EXPECT_NE(script.find(installedGames().string()), std::string::npos);
     EXPECT_NE(script.find("/festral-quorvel/festral-quorvel"), std::string::npos);
     EXPECT_EQ(script.find("@QUORVEL"), std::string::npos) << "unreplaced placeholder";
@@ -137,6 +138,20 @@ TEST_F(Launcher, InstallsTheReadmeAndNamesOnlyTheBuildsHomePage)
         EXPECT_EQ(metainfo.find("<url"), std::string::npos);
     else
         EXPECT_NE(metainfo.find("<url type=\"homepage\">"), std::string::npos);
+}
+
+// The manual page and the software-centre description carry the project's version, and the
+// page names the folders of the installation.
+TEST_F(Launcher, TheManualAndTheDescriptionNameTheVersion)
+{
+    const std::string page = readText(prefix_ / "share" / "man" / "man6" / "festral-quorvel.6");
+    EXPECT_NE(page.find("\"Festral Quorvel " QUORVEL_VERSION "\""), std::string::npos);
+    EXPECT_NE(page.find(installedGames().string()), std::string::npos);
+    EXPECT_EQ(page.find("@QUORVEL"), std::string::npos) << "unreplaced placeholder";
+    const std::string metainfo =
+        readText(prefix_ / "share" / "metainfo" / (std::string(kAppId) + ".metainfo.xml"));
+    EXPECT_NE(metainfo.find("<release version=\"" QUORVEL_VERSION "\" date=\""),
+              std::string::npos);
 }
 
 TEST_F(Launcher, FirstStartStocksTheFolderAndStartsTheGameThere)
@@ -202,7 +217,7 @@ TEST_F(Launcher, EntriesPassTheirValidators)
     // The menu starts the launcher by its installed name.
     const std::string entry = readText(desktop);
     EXPECT_NE(entry.find("\nExec=festral-quorvel %f\n"), std::string::npos);
-    EXPECT_TRUE(fs::exists(prefix_ / "bin" / "festral-quorvel"));
+    EXPECT_TRUE(fs::exists(launcher()));
     if (!validated)
         GTEST_SKIP() << "desktop-file-utils and appstream are not installed";
 }

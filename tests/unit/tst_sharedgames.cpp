@@ -82,10 +82,10 @@ TEST_F(SharedGames, TheLauncherPassesTheFolderTheFileWasNamedFrom)
     writeBytes(stub, "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$QUORVEL_CALLER_DIR\" \"$@\" > " +
                          quoted(record) + "\n");
     fs::permissions(stub, fs::perms::owner_all);
+    const fs::path launcher = prefix / QUORVEL_INSTALL_BINDIR / "festral-quorvel";
     ASSERT_EQ(run("cd " + quoted(caller) + " && env HOME=" + quoted(root.path()) +
                   " XDG_DATA_HOME=" + quoted(root.path() / "data") + " QUORVEL_PROGRAM=" +
-                  quoted(stub) + " " + quoted(prefix / "bin" / "festral-quorvel") +
-                  " --import game.quorvel"),
+                  quoted(stub) + " " + quoted(launcher) + " --import game.quorvel"),
               0);
     EXPECT_EQ(fileBytes(record), (root.path() / "data" / "festral-quorvel").string() + "\n" +
                                      caller.string() + "\n--import\ngame.quorvel\n");
