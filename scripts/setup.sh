@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs to build, run and be tested, and only the
 # ones that are missing. Safe to run again; needs root (or sudo) only when something is missing.
+# Packages named as arguments are installed along with them (scripts/package.sh names its tools).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,8 @@ packages=(
   googletest libgtest-dev
   xvfb xauth desktop-file-utils appstream
   libarchive-dev qt6-image-formats-plugins qt6-svg-dev shared-mime-info libxml2-utils
+  qt6-wayland
+  "$@"
 )
 
 missing=()
