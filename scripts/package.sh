@@ -17,6 +17,14 @@ trap 'rm -rf -- "$scratch"' EXIT
 mkdir "$scratch/source"
 git -C "$root" archive HEAD | tar -x -C "$scratch/source"
 
+# The compiler cache, where there is one, as scripts/build.sh uses it. debhelper gives the
+# build a home of its own, so the cache and its size limit are named here; paths are taken
+# relative to the scratch copy, so that one package build's results serve the next.
+if command -v ccache > /dev/null; then
+  CCACHE_DIR="$(ccache -k cache_dir)" CCACHE_MAXSIZE="$(ccache -k max_size)"
+  export PATH="/usr/lib/ccache:$PATH" CCACHE_DIR CCACHE_MAXSIZE
+  export CCACHE_BASEDIR="$scratch/source" CCACHE_NOHASHDIR=1
+fi
 (cd "$scratch/source" && dpkg-buildpackage -us -uc -b --jobs-try=auto)
 debs=("$scratch"/festral-quorvel_*.deb)
 lintian --fail-on error,warning "${debs[0]}"
