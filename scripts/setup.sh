@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev
   xvfb xauth desktop-file-utils appstream
   libarchive-dev qt6-image-formats-plugins qt6-svg-dev shared-mime-info libxml2-utils
+  dbus dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()
