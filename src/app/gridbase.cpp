@@ -427,7 +427,10 @@ void GridBase::focusInEvent(QFocusEvent *event)
     QAbstractScrollArea::focusInEvent(event);
     if (liveUpdates_)
         viewport()->update();
-    tellCurrentCell();
+    // Posted: Qt tells of the grid's own focus after this handler, and the reader would
+    // stay on the table instead of going on to its current cell.
+    if (QAccessible::isActive())
+        QMetaObject::invokeMethod(this, [this] { tellCurrentCell(); }, Qt::QueuedConnection);
 }
 
 void GridBase::focusOutEvent(QFocusEvent *event)
