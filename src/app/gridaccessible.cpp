@@ -151,7 +151,7 @@ QString GridCellAccessible::text(QAccessible::Text kind) const
         return {};
     const QString text = grid_->cellText(col_, row_, kind);
     if (kind == QAccessible::Name)
-        const_cast<GridCellAccessible *>(this)->lastName = text.isNull() ? QString("") : text;
+        lastName = text.isNull() ? QString("") : text;
     return text;
 }
 

@@ -91,8 +91,8 @@ public:
     void doAction(const QString &actionName) override;
     QStringList keyBindingsForAction(const QString &actionName) const override;
 
-    // The name last read, against which sendNameChanges tells a change.
-    QString lastName;
+    // The name last read, against which sendNameChanges tells a change; null until read.
+    mutable QString lastName;
 
 private:
     bool isHeading() const;

@@ -23,6 +23,7 @@ from gi.repository import GLib
 PATIENCE = 120.0
 
 heard = []  # the announcements, in order
+renamed = []  # the cells whose names changed, as the bus told
 
 
 class Failure(Exception):
@@ -50,6 +51,11 @@ def on_showing(event):
             heard.append(event.source.name)
     except GLib.GError:
         pass  # the game has just ended
+
+
+def on_name_change(event):
+    if event.source.getRole() == pyatspi.ROLE_TABLE_CELL:
+        renamed.append(event.source)
 
 
 def application():
@@ -153,6 +159,8 @@ def check(tries):
         raise Failure("the result %r was not announced" % result)
     if any("'s turn" in h or "to play" in h for h in heard):
         raise Failure("a game of one player spoke of turns")
+    if not renamed:
+        raise Failure("no cell told of its new name")
 
 
 def main():
@@ -161,6 +169,8 @@ def main():
     for name in os.listdir(games):
         shutil.copy(os.path.join(games, name), folder)
     pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
+    pyatspi.Registry.registerEventListener(on_name_change,
+                                           "object:property-change:accessible-name")
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     game = subprocess.Popen([program], cwd=folder, env=env)
     try:
