@@ -14,6 +14,7 @@ packages=(
   xvfb xauth desktop-file-utils appstream
   libarchive-dev qt6-image-formats-plugins qt6-svg-dev shared-mime-info libxml2-utils
   qt6-wayland
+  dbus dbus-daemon at-spi2-core python3-pyatspi
   "$@"
 )
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cardsubjects.h"
+#include "library/cardsubjects.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessibility.h"
 #include "errorreport.h"
 #include "play/fluidplayer.h"
 
@@ -96,6 +97,9 @@ TForm1::TForm1(Options options)
       seed_(options.seed)
 {
     installFontFallbacks();
+    // Before any control exists: a screen reader that runs from the start asks for the
+    // controls' accessible objects as soon as they are made, and Qt keeps the first answer.
+    installAccessibility();
     ui.setupUi(this);
     applyFontPixels(this);
     ui.PageControl1->fitCaptions();
@@ -122,6 +126,7 @@ TForm1::TForm1(Options options)
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     Timer1->start();
 
+    connectScreenReader();
     connectApp();
     connectPlayPage();
     connectSelection();

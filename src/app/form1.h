@@ -21,6 +21,8 @@ class QTimer;
 
 namespace quorvel {
 
+class Announcer;
+
 // The one main window. It holds every control of the fixed layout (`ui`, built from
 // form1.ui) and the game state beside it, and its handlers are named after the control and
 // the event. Each subsystem implements its handlers in its own folder; this class only
@@ -142,7 +144,10 @@ private:
     void connectSelection();
     void connectEditor();
     void connectPages();
+    void connectScreenReader();
     void pageShown(int index);
+    // Gives the players button and the music switch names that say what their captions mean.
+    void nameSwitches();
 
     // TurnHost and GameInPlayHost: what the rules need of the window.
     void repaintBoard() override;
@@ -159,12 +164,15 @@ private:
     void loadPicture(int slot, const std::string &fileName) override;
     void deal() override { Deal(); }
     void startTune(const std::string &fileName) override { tunes.StartTune(fileName); }
+    void announce(const std::string &news) override;
 
     std::function<void(int)> exitProgram_;
     std::optional<unsigned> seed_;
     std::mt19937 random_;
     bool shownOnce_ = false;
     QColor frameColour_;
+    Announcer *announcer_ = nullptr;
+    Board shownBoard_; // the board as the play grid last painted it
 };
 
 // The real player, its synthesiser and sound font already loading on a thread of their own.

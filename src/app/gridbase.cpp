@@ -1,5 +1,7 @@
 #include "gridbase.h"
 
+#include "gridaccessible.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -172,6 +174,32 @@ void GridBase::setCurrentCell(int col, int row)
     if (liveUpdates_)
         viewport()->update(cellRect(currentCol_, currentRow_));
     currentCellMoved();
+    tellCurrentCell();
+}
+
+void GridBase::clickCell(int col, int row)
+{
+    if (col < 0 || col >= colCount() || row < fixedRows_ || row >= rowCount())
+        return;
+    setCurrentCell(col, row);
+    emit cellClicked(col, row);
+}
+
+QString GridBase::cellText(int col, int row, QAccessible::Text kind) const
+{
+    return cellText_ ? cellText_(col, row, kind) : QString();
+}
+
+void GridBase::cellsChanged()
+{
+    if (QAccessible::isActive())
+        announceCellChanges(this);
+}
+
+void GridBase::tellCurrentCell()
+{
+    if (QAccessible::isActive() && hasFocus())
+        announceCurrentCell(this);
 }
 
 void GridBase::scrollToCurrent()
@@ -288,6 +316,8 @@ void GridBase::paintEvent(QPaintEvent *)
             }
         }
     }
+    // Cells read what they show, so their names change as they are painted.
+    cellsChanged();
 }
 
 void GridBase::mousePressEvent(QMouseEvent *event)
@@ -319,18 +349,25 @@ bool GridBase::navigate(QKeyEvent *event)
     int col = currentCol_, row = currentRow_;
     const int page = qMax(1, visibleRowCount());
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    // Ctrl with an arrow only moves, so a player who listens can go back to a card they
+    // remember without turning the cards on the way.
+    bool click = true;
     switch (event->key()) {
     case Qt::Key_Left:
         --col;
+        click = !ctrl;
         break;
     case Qt::Key_Right:
         ++col;
+        click = !ctrl;
         break;
     case Qt::Key_Up:
         --row;
+        click = !ctrl;
         break;
     case Qt::Key_Down:
         ++row;
+        click = !ctrl;
         break;
     case Qt::Key_Home:
         col = 0;
@@ -355,15 +392,25 @@ bool GridBase::navigate(QKeyEvent *event)
     row = qBound(fixedRows_, row, rowCount() - 1);
     if (col != currentCol_ || row != currentRow_) {
         setCurrentCell(col, row);
-        emit cellClicked(col, row);
+        if (click)
+            emit cellClicked(col, row);
     }
     return true;
 }
 
 void GridBase::keyPressEvent(QKeyEvent *event)
 {
-    if (!navigate(event))
+    if (navigate(event))
+        return;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit cellClicked(currentCol_, currentRow_);
+        return;
+    default:
         QAbstractScrollArea::keyPressEvent(event);
+    }
 }
 
 void GridBase::wheelEvent(QWheelEvent *event)
@@ -380,6 +427,10 @@ void GridBase::focusInEvent(QFocusEvent *event)
     QAbstractScrollArea::focusInEvent(event);
     if (liveUpdates_)
         viewport()->update();
+    // Posted: Qt tells of the grid's own focus after this handler, and the reader would
+    // stay on the table instead of going on to its current cell.
+    if (QAccessible::isActive())
+        QMetaObject::invokeMethod(this, [this] { tellCurrentCell(); }, Qt::QueuedConnection);
 }
 
 void GridBase::focusOutEvent(QFocusEvent *event)

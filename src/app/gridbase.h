@@ -1,16 +1,20 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QColor>
 #include <QVector>
+#include <functional>
 
 namespace quorvel {
 
 // What the game's grids have in common: columns and rows of settable sizes separated by
 // grid lines of a settable width, optional heading rows at the top, a top row that scrolls
 // (by scroll bar, keyboard or wheel) with a change signal, and a current cell that the
-// mouse and the keyboard move. A click on a cell and every keyboard move of the current
-// cell emit cellClicked, as the game's handlers expect of a grid's click.
+// mouse and the keyboard move. A click on a cell, every plain keyboard move of the current
+// cell and Enter or Space on it emit cellClicked, as the game's handlers expect of a grid's
+// click; Ctrl with an arrow key moves without a click. To a screen reader the grid is a
+// table whose cells say what the cell-text handler gives them (gridaccessible.h).
 class GridBase : public QAbstractScrollArea {
     Q_OBJECT
     Q_PROPERTY(int colCount READ colCount WRITE setColCount)
@@ -72,6 +76,16 @@ public:
     // Makes (col, row) the current cell and scrolls it into view; emits no click.
     void setCurrentCell(int col, int row);
 
+    // Makes (col, row) the current cell and runs the grid's click on it, as a mouse click
+    // does: a screen reader's Press on the cell.
+    void clickCell(int col, int row);
+
+    // What a screen reader is told of a cell: its name (QAccessible::Name) and, where there
+    // is more to say, its description. Only a screen reader's questions call the handler.
+    using CellTextHandler = std::function<QString(int col, int row, QAccessible::Text kind)>;
+    void setCellTextHandler(CellTextHandler handler) { cellText_ = std::move(handler); }
+    virtual QString cellText(int col, int row, QAccessible::Text kind) const;
+
     // The cell's rectangle in the viewport, without its grid lines; empty when out of view.
     QRect cellRect(int col, int row) const;
     // The cell under a viewport point, or false.
@@ -101,6 +115,9 @@ protected:
 
 private:
     int rowTop(int row) const; // viewport y of a row in view
+    void tellCurrentCell();
+    // Tells a running screen reader of the cells whose names have changed.
+    void cellsChanged();
     void updateScrollRange();
     void scrollToCurrent();
 
@@ -121,6 +138,7 @@ private:
     int pressedRow_ = -1;
     bool syncingScrollBar_ = false;
     bool liveUpdates_ = true;
+    CellTextHandler cellText_;
 };
 
 } // namespace quorvel

@@ -7,6 +7,9 @@ target_sources(quorvel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/gridbase.cpp
   ${CMAKE_CURRENT_LIST_DIR}/drawgrid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/stringgrid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/gridaccessible.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/accessibility.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/screenreader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pagecontrol.cpp
   ${CMAKE_CURRENT_LIST_DIR}/keypressfilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/imagetable.cpp

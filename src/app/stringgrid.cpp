@@ -59,6 +59,14 @@ void StringGrid::setCell(int col, int row, const QString &text)
     viewport()->update();
 }
 
+QString StringGrid::cellText(int col, int row, QAccessible::Text kind) const
+{
+    const QString given = GridBase::cellText(col, row, kind);
+    if (!given.isNull() || kind != QAccessible::Name)
+        return given;
+    return cell(col, row);
+}
+
 void StringGrid::setEditable(bool editable)
 {
     editable_ = editable;
@@ -78,6 +86,12 @@ void StringGrid::placeEditor()
     editor_->setGeometry(rect);
 }
 
+void StringGrid::nameEditor()
+{
+    // The open editor is read by the heading of its column ("Card 3"), as its cell is.
+    editor_->setAccessibleName(fixedRows() > 0 ? cell(currentCol(), 0) : accessibleName());
+}
+
 void StringGrid::showEditor(const QString *startText)
 {
     if (!editable_ || currentRow() < fixedRows())
@@ -88,6 +102,7 @@ void StringGrid::showEditor(const QString *startText)
     editor_->setFont(font());
     editor_->setText(cell(currentCol(), currentRow()));
     placeEditor();
+    nameEditor();
     editor_->show();
     editor_->setFocus(Qt::OtherFocusReason);
     if (startText)
@@ -113,6 +128,7 @@ void StringGrid::currentCellMoved()
         textBeforeEdit_ = cell(currentCol(), currentRow());
         editor_->setText(textBeforeEdit_);
         placeEditor();
+        nameEditor();
         editor_->selectAll();
     }
 }

@@ -35,6 +35,9 @@ public:
     void hideEditor();
     QLineEdit *editor() const { return editor_; }
 
+    // A cell says its text to a screen reader, unless a cell-text handler says otherwise.
+    QString cellText(int col, int row, QAccessible::Text kind) const override;
+
 protected:
     void paintCell(QPainter &painter, int col, int row, const QRect &rect) override;
     void currentCellMoved() override;
@@ -46,6 +49,7 @@ private:
     // Offers a typed character to the handler; false when it was swallowed.
     bool offerKey(QChar &key);
     void placeEditor();
+    void nameEditor();
     bool editorKey(QKeyEvent *event);
 
     QVector<QVector<QString>> cells_; // [row][col]

@@ -4,6 +4,7 @@ target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/libraryfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/defaultlibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/defaultgames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cardnames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gameselection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/midilength.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gamefolder.cpp

@@ -27,6 +27,20 @@ void TForm1::connectPages()
             [this] { guarded([this] { CardDescriptionsGridTopLeftChanged(); }); });
     connect(ui.ScrollBar1, &QScrollBar::valueChanged, this,
             [this] { guarded([this] { ScrollBar1Change(); }); });
+    // A screen reader reads each picture by its card's spoken name, with the card's three
+    // lines as its description; the description grid's cells read their own lines.
+    ui.AboutTheCardsGrid->setCellTextHandler([this](int, int row, QAccessible::Text kind) {
+        if (row < 0 || row >= kCardCount)
+            return QString();
+        if (kind == QAccessible::Name)
+            return QString::fromStdString(engine.cardNames[row]);
+        if (kind != QAccessible::Description)
+            return QString();
+        QStringList lines;
+        for (int i = 0; i < kLinesPerCard; ++i)
+            lines << ui.CardDescriptionsGrid->cell(0, kLinesPerCard * row + i);
+        return lines.join(QLatin1Char(' ')).simplified();
+    });
     // A notch of the wheel over the descriptions scrolls a whole card, as it does over the
     // pictures; a single line down would only snap back to the card's first line.
     EventHook::install(ui.CardDescriptionsGrid->viewport(), [this](QEvent *event) {

@@ -3,6 +3,7 @@
 #include "app/errorreport.h"
 #include "app/eventhook.h"
 #include "app/form1.h"
+#include "play/announcements.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -17,6 +18,13 @@ void TForm1::connectPlayPage()
         });
     connect(ui.FestquorGrid1, &GridBase::cellClicked, this,
             [this] { guarded([this] { FestquorGrid1Click(); }); });
+    // A cell reads what it shows, as a sighted player sees it: a missed pair stays turned up
+    // until the board is next repainted, as on the screen.
+    ui.FestquorGrid1->setCellTextHandler([this](int col, int row, QAccessible::Text kind) {
+        if (kind != QAccessible::Name)
+            return QString();
+        return QString::fromStdString(CellName(shownBoard_, engine.cardNames, col, row));
+    });
     onClick(ui.SelectPlayers, this, &TForm1::SelectPlayersClick);
     onClick(ui.Button2, this, &TForm1::Button2Click);
     onClick(ui.NewGame, this, &TForm1::NewGameClick);
@@ -42,6 +50,8 @@ void TForm1::FestquorGrid1Click()
 void TForm1::FestquorGrid1DrawCell(QPainter &canvas, int col, int row, const QRect &rect)
 {
     const int card = engine.board.CardNumber[col][row];
+    shownBoard_.CardNumber[col][row] = card;
+    shownBoard_.CellState[col][row] = engine.board.CellState[col][row];
     int slot;
     switch (engine.board.CellState[col][row]) {
     case kFaceDown:
@@ -76,11 +86,22 @@ void TForm1::SelectPlayersClick()
         ui.SelectPlayers->setText(QStringLiteral("3"));
     else if (caption == QLatin1String("3"))
         ui.SelectPlayers->setText(QStringLiteral("1"));
+    nameSwitches();
+    announce(PlayersButtonName(PlayerCountFromCaption(playersCaption())));
 }
 
 void TForm1::Button2Click()
 {
     ui.Button2->setText(MusicOn() ? QStringLiteral("NO MUSIC") : QStringLiteral("MUSIC"));
+    nameSwitches();
+    announce(MusicButtonName(MusicOn()));
+}
+
+void TForm1::nameSwitches()
+{
+    ui.SelectPlayers->setAccessibleName(
+        QString::fromStdString(PlayersButtonName(PlayerCountFromCaption(playersCaption()))));
+    ui.Button2->setAccessibleName(QString::fromStdString(MusicButtonName(MusicOn())));
 }
 
 void TForm1::NewGameClick()
@@ -101,7 +122,9 @@ void TForm1::Timer1Timer()
 
 void TForm1::Deal()
 {
+    engine.cardNames = SpokenCardNames(PlayRecord);
     engine.Deal([this](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); });
+    announce(DealNews(textOf(PlayRecord.Name), PlayerCountFromCaption(playersCaption())));
 }
 
 bool TForm1::MusicOn() const

@@ -6,6 +6,7 @@ target_sources(quorvel_sound PRIVATE
 target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/board.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scoring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/announcements.cpp
   ${CMAKE_CURRENT_LIST_DIR}/turnengine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tickclock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tunes.cpp

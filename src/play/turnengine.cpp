@@ -1,5 +1,6 @@
 #include "turnengine.h"
 
+#include "announcements.h"
 #include "library/quorvelerror.h"
 
 #include <algorithm>
@@ -14,6 +15,11 @@ std::int32_t &TurnEngine::stateAt(int p)
 bool TurnEngine::isFree(int p) const
 {
     return p >= 1 && p <= static_cast<int>(PickString.size()) && PickString[p - 1] == kPickFree;
+}
+
+std::string TurnEngine::nameAt(int p) const
+{
+    return CardName(cardNames, CardAt(board, p));
 }
 
 void TurnEngine::showCurrentPlayer()
@@ -50,6 +56,8 @@ void TurnEngine::Click(int column, int row)
             if (isFree(p)) {
                 TurnCardUp(p);
                 PickString[p - 1] = kPickTurned;
+                if (PickCount == 1)
+                    host_.announce(nameAt(p));
             } else {
                 --PickCount;
                 --CardsTurned;
@@ -67,6 +75,10 @@ void TurnEngine::resolvePair()
     const int first = CardAt(board, FirstPick);
     const int second = CardAt(board, SecondPick);
     if (IsPair(first, second)) {
+        // Told now, while the pair's tune plays: a deal during it may change the board.
+        const bool lastPair = PickString.find(kPickFree) == std::string::npos;
+        host_.announce(PairNews(nameAt(SecondPick), CurrentPlayer,
+                                PlayerCountFromCaption(host_.playersCaption()), lastPair));
         const unsigned dealBefore = dealCount_;
         try {
             host_.playCardTune(std::min(first, second));
@@ -85,6 +97,8 @@ void TurnEngine::resolvePair()
         TurnCardDown(SecondPick);
         PickCount = 0;
         NextPlayer();
+        host_.announce(MissNews(nameAt(SecondPick), nameAt(FirstPick), CurrentPlayer,
+                                PlayerCount));
         PickString[FirstPick - 1] = kPickFree;
         PickString[SecondPick - 1] = kPickFree;
     }
@@ -127,6 +141,7 @@ void TurnEngine::EndOfGameCheck()
     PlayerCount = PlayerCountFromCaption(host_.playersCaption());
     outcome = ScoreGame(PickString, PlayerCount, CardsTurned);
     host_.showStatus(outcome.message);
+    host_.announce(EndNews(outcome.message));
     host_.repaintBoard();
     if (host_.musicOn())
         host_.playWinTune();

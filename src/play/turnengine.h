@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board.h"
+#include "library/cardnames.h"
 #include "scoring.h"
 
 #include <cstdint>
@@ -28,6 +29,8 @@ public:
     virtual void playWinTune() = 0;
     // Shows an error in the standard error report and returns when it has been seen.
     virtual void reportError(const std::string &message) = 0;
+    // Tells a screen reader's user what just happened in the game, in one message.
+    virtual void announce(const std::string &news) = 0;
 };
 
 // The turns of a game on the play grid: turning cards, resolving pairs, passing the turn
@@ -47,6 +50,8 @@ public:
     std::int32_t CardsTurned = 0;
     bool PairPending = false;
     GameOutcome outcome; // the last game's result, computed when its end is detected
+    // The spoken names of the game's cards, which the news of its turns uses.
+    CardNames cardNames = SpokenCardNames(GameRecord::zeroed());
 
     // Starts a new game: RED to play, no pick, the players button enabled, the status and
     // the frame showing RED, and a new board of face-down cards. No repaint.
@@ -69,6 +74,7 @@ private:
     void showCurrentPlayer();
     std::int32_t &stateAt(int p);
     bool isFree(int p) const;
+    std::string nameAt(int p) const;
 
     TurnHost &host_;
     unsigned dealCount_ = 0;

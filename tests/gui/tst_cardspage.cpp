@@ -116,10 +116,17 @@ void TestCardsPage::showsTheGameInPlay()
     t.checkRowsInView(0);
     QCOMPARE(t.opened(), QStringList{tuneOf(0, kWinTuneSlot)});
     QCOMPARE(t.w.player->entries("play "), std::vector<std::string>{"OQwin.mid"});
+    // A screen reader reads each picture as its card's name, with the card's three lines.
+    QAccessibleTableInterface *read =
+        QAccessible::queryAccessibleInterface(t.pictures())->tableInterface();
+    QCOMPARE(read->cellAt(6, 0)->text(QAccessible::Name), QString("Parrot"));
+    QCOMPARE(read->cellAt(6, 0)->text(QAccessible::Description),
+             QStringList({defaultLine(0, 19), defaultLine(0, 20), defaultLine(0, 21)}).join(' '));
 
     t.w->ui.SelectGame->click();
     t.showPage();
     QCOMPARE(t.w->ui.GameName2->text(), QString::fromLatin1(kDefaultGames[1].name));
+    QCOMPARE(read->cellAt(0, 0)->text(QAccessible::Name), QString("Claw Hammer"));
     t.checkRowsInView(1);
     QCOMPARE(t.opened(), QStringList{tuneOf(1, kWinTuneSlot)});
 

@@ -17,6 +17,7 @@ private slots:
     void playPageControls();
     void editorAndCardsPageControls();
     void focusFollowsTheTabOrder();
+    void screenReaderSeesRolesAndNames();
     void fontsArePixelSizedAndCaptionsFit();
     void startInEmptyFolderWritesTheDefaultLibrary();
     void startWithOneRecordLibrary();
@@ -173,6 +174,50 @@ void TestForm1::focusFollowsTheTabOrder()
     QTest::keyClick(ui.ScrollBar1, Qt::Key_Down);
     QCOMPARE(ui.AboutTheCardsGrid->topRow(), 1);
     QCOMPARE(ui.CardDescriptionsGrid->topRow(), 3);
+}
+
+// What a screen reader is given: the window as a window holding the play grid through panels
+// (a frame would be taken for a window of its own), a name for every control the Tab key
+// reaches, and the editor's string grids as tables under their headings.
+void TestForm1::screenReaderSeesRolesAndNames()
+{
+    WorkingFolder folder;
+    ErrorLog errors;
+    TestWindow w;
+    auto &ui = w->ui;
+    QVERIFY(showWindow(w.form.get()));
+    const auto accessible = [](QObject *o) { return QAccessible::queryAccessibleInterface(o); };
+    QAccessibleInterface *up = accessible(ui.FestquorGrid1)->parent();
+    QCOMPARE(up->role(), QAccessible::Pane);
+    for (; up->object() != w.form.get(); up = up->parent())
+        QVERIFY2(up->role() != QAccessible::Border, qPrintable(up->object()->objectName()));
+    QCOMPARE(up->role(), QAccessible::Window);
+
+    ui.PageControl1->setCurrentWidget(ui.QuorvelEditor);
+    for (QWidget *control : w->findChildren<QWidget *>()) {
+        const bool reached = (control->focusPolicy() & Qt::TabFocus) && !control->focusProxy();
+        if (reached && !control->isHidden()) {
+            QVERIFY2(!accessible(control)->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->objectName()));
+        }
+    }
+    QCOMPARE(accessible(ui.EditCardBack)->text(QAccessible::Name), QString("Card Back"));
+    QCOMPARE(accessible(ui.SelectPlayers)->text(QAccessible::Name), QString("Players: 1"));
+    ui.SelectPlayers->click();
+    ui.Button2->click();
+    QCOMPARE(accessible(ui.SelectPlayers)->text(QAccessible::Name), QString("Players: 2"));
+    QCOMPARE(accessible(ui.Button2)->text(QAccessible::Name), QString("Music: off"));
+
+    QAccessibleTableInterface *songs = accessible(ui.EditorMidisGrid)->tableInterface();
+    QCOMPARE(songs->rowCount(), 1);
+    QCOMPARE(songs->columnCount(), kCardCount);
+    QAccessibleInterface *cell = songs->cellAt(0, 2);
+    QCOMPARE(cell->text(QAccessible::Name), QString("OQ3.mid"));
+    QCOMPARE(cell->tableCellInterface()->columnHeaderCells().first()->text(QAccessible::Name),
+             QString("Song 3"));
+    QAccessibleTableInterface *faces = accessible(ui.EditorCardsGrid)->tableInterface();
+    QCOMPARE(faces->cellAt(1, 1)->text(QAccessible::Name), QString("Parrot"));
+    QVERIFY(errors.texts.isEmpty());
 }
 
 // Font sizes are pixels, like the layout's geometry, so no text grows out of its fixed

@@ -3,7 +3,9 @@
 #include "guitest.h"
 #include "tickdriver.h"
 
+#include "app/accessibility.h"
 #include "app/eventhook.h"
+#include "play/announcements.h"
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -98,6 +100,8 @@ private slots:
     void failedCardTuneStillMarksThePair();
     void selectGameCyclesTheLibrary();
     void facesFoldOntoTheirPictures();
+    void boardReadsAsATableOfWhatItShows();
+    void announcesEachEventInOneMessage();
 };
 
 void TestPlayPage::onePlayerPlaysAWholeGame()
@@ -205,6 +209,17 @@ void TestPlayPage::keyboardTurnsCards()
     QTest::keyClick(t.grid(), Qt::Key_PageDown);
     QCOMPARE(t.grid()->currentRow(), 5);
     QCOMPARE(t.state(BoardPosition(4, 5)), kFaceUp);
+
+    // Ctrl with an arrow moves without turning; Enter and Space turn the card moved to.
+    t.w->ui.NewGame->click();
+    QTest::keyClick(t.grid(), Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(t.grid(), Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(t.engine().CardsTurned, 0);
+    QTest::keyClick(t.grid(), Qt::Key_Return);
+    QCOMPARE(t.state(BoardPosition(3, 4)), kFaceUp);
+    QTest::keyClick(t.grid(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(t.grid(), Qt::Key_Space);
+    QCOMPARE(t.engine().CardsTurned, 2);
 }
 
 void TestPlayPage::playersButtonCyclesUntilTheFirstCard()
@@ -375,6 +390,64 @@ void TestPlayPage::facesFoldOntoTheirPictures()
     QCOMPARE(t.ticksToNextRepaint(), TickClock::kRepaintTicks - 6);
     QCOMPARE(t.shown(t.positionOf(1)), pictureColour(0, kRedCardSlot));
     QCOMPARE(t.shown(t.positionOf(16)), pictureColour(0, kRedCardSlot));
+}
+
+// A screen reader's view of the board: a table whose cells say what a sighted player sees
+// there, and a Press that turns the card.
+void TestPlayPage::boardReadsAsATableOfWhatItShows()
+{
+    Play t;
+    QAccessibleInterface *board = QAccessible::queryAccessibleInterface(t.grid());
+    QCOMPARE(board->role(), QAccessible::Table);
+    QCOMPARE(board->text(QAccessible::Name), QString("Board"));
+    QAccessibleTableInterface *table = board->tableInterface();
+    QCOMPARE(table->rowCount(), kBoardRows);
+    QCOMPARE(table->columnCount(), kBoardColumns);
+    const auto cellOf = [&](int p) { return table->cellAt(PositionRow(p), PositionColumn(p)); };
+    const auto nameOf = [&](int p) { return cellOf(p)->text(QAccessible::Name); };
+    QCOMPARE(table->cellAt(1, 2)->text(QAccessible::Name), QString("face down, row 2 column 3"));
+    QCOMPARE(board->indexOfChild(table->cellAt(1, 2)), 7);
+
+    const int parrot = t.positionOf(7), penguin = t.positionOf(8);
+    QAccessibleActionInterface *press = cellOf(parrot)->actionInterface();
+    QCOMPARE(press->actionNames().first(), QAccessibleActionInterface::pressAction());
+    press->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(t.state(parrot), kFaceUp);
+    QVERIFY2(nameOf(parrot).startsWith("Parrot, row "), qPrintable(nameOf(parrot)));
+    // A miss reads turned up for as long as the screen shows it so.
+    t.clock.hold();
+    t.clickPosition(penguin);
+    QCOMPARE(t.state(penguin), kFaceDown);
+    QVERIFY2(nameOf(penguin).startsWith("Penguin, row "), qPrintable(nameOf(penguin)));
+    t.clock.release();
+    QTRY_VERIFY(nameOf(penguin).startsWith("face down, row "));
+    t.clickCard(7);
+    t.clickCard(22);
+    QTRY_VERIFY2(nameOf(parrot).startsWith("Red's pair, Parrot, row "),
+                 qPrintable(nameOf(parrot)));
+}
+
+void TestPlayPage::announcesEachEventInOneMessage()
+{
+    WorkingFolder folder;
+    ErrorLog errors;
+    TestWindow w;
+    auto *announcer = w->findChild<Announcer *>();
+    QAccessibleInterface *notice = QAccessible::queryAccessibleInterface(announcer);
+    QCOMPARE(notice->role(), QAccessible::Notification);
+    const auto heard = [&] { return notice->text(QAccessible::Name); };
+    QCOMPARE(heard(), QString()); // start-up dealt and played, in silence
+    QVERIFY(showWindow(w.form.get()));
+    w->ui.SelectPlayers->click();
+    QCOMPARE(heard(), QString("Players: 2"));
+    w->ui.NewGame->click();
+    QCOMPARE(heard(), QString("Ostrel Quorvel, new deal, Red to play"));
+    w->ui.Button2->click();
+    QCOMPARE(heard(), QString("Music: off"));
+    w->ui.FestquorGrid1->clickCell(0, 0);
+    QCOMPARE(heard(), QString::fromStdString(CardName(w->engine.cardNames,
+                                                      CardAt(w->engine.board, 1))));
+    QVERIFY(errors.texts.isEmpty());
 }
 
 QTEST_MAIN(TestPlayPage)

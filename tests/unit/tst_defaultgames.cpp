@@ -1,7 +1,7 @@
 // The four default games: the rules their description lines follow, that the lines talk
 // about what the card pictures show, and the library file CreateDefaultLibrary writes.
 
-#include "cardsubjects.h"
+#include "library/cardsubjects.h"
 #include "library/defaultlibrary.h"
 #include "library/libraryfile.h"
 #include "tempfolder.h"

@@ -23,6 +23,7 @@ struct FakeHost : TurnHost {
     std::vector<std::string> errors;
     std::function<void()> duringCardTune;
     bool cardTuneFails = false;
+    std::vector<std::string> news;
 
     void repaintBoard() override { ++repaints; }
     void restartTicks() override { ++tickRestarts; }
@@ -41,6 +42,7 @@ struct FakeHost : TurnHost {
     bool musicOn() override { return music; }
     void playWinTune() override { ++winTunes; }
     void reportError(const std::string &message) override { errors.push_back(message); }
+    void announce(const std::string &text) override { news.push_back(text); }
 };
 
 // Cards in deal order 1..30: position p holds card p, so p and p + 15 pair.
@@ -230,6 +232,28 @@ TEST_F(Engine, GameWithoutMismatchUsesThePlayersShown)
     playGame(*this, 0);
     EXPECT_EQ(engine.outcome.GameResult, kRedWins);
     EXPECT_EQ(host.status, "  Red WINS with 30 Cards.");
+}
+
+TEST_F(Engine, TellsEachTurnInOneMessageBuiltWhenItHappens)
+{
+    host.caption = "2";
+    for (int k = 1; k <= kCardCount; ++k)
+        engine.cardNames[k - 1] = "bird " + std::to_string(k);
+    // During the tune a new game is dealt; the pair was told before, from the old board.
+    host.duringCardTune = [&] { engine.Deal(inOrder()); };
+    click(1);
+    click(1); // the card already turned up: no pick, nothing told
+    click(2);
+    click(18);
+    click(3);
+    EXPECT_EQ(host.news, (std::vector<std::string>{
+                             "bird 1", "bird 2. No match with bird 1. Green's turn.", "bird 3",
+                             "bird 3. Pair for Green; Green plays again."}));
+    host.duringCardTune = nullptr;
+    host.news.clear();
+    playGame(*this, 0);
+    EXPECT_EQ(host.news[host.news.size() - 2], "bird 15. Pair for Red.");
+    EXPECT_EQ(host.news.back(), "Game over. Red WINS with 30 Cards.");
 }
 
 TEST(EngineBeforeDeal, ClicksAnnounceNothing)

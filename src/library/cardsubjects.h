@@ -1,8 +1,10 @@
 #pragma once
 
 // What the pictures of the four default games show. The picture generator draws from this
-// table, and the default games' tests check against it that each card's description lines
-// talk about the subject its picture shows. Plain C++ so the rule tests can use it too.
+// table, the game speaks each caption as the name of its card to a player who listens
+// instead of looking, and the default games' tests check against it that each card's
+// description lines talk about the subject its picture shows. Plain C++, no Qt: the rules
+// and the generator share it.
 
 #include <array>
 
