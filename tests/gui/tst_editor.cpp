@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <iterator>
@@ -134,7 +133,7 @@ struct Editor {
     {
         return tunesOpened(*w->player);
     }
-    // Types `notes` into the card notes dialog once it is open, presses OK, and returns what
+    // Puts `notes` into the card notes dialog that `open` opens, presses OK, and returns what
     // the dialog said about characters left out.
     QString answerCardNotes(const QStringList &notes, const std::function<void()> &open)
     {
@@ -145,14 +144,9 @@ struct Editor {
             if (!dialog)
                 return; // not open yet
             answer.stop();
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 3; ++i) { // as a paste over the line
                 dialog->line(i)->selectAll();
-                for (const QChar c : notes[i]) { // typed, as QTest types only ASCII
-                    QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-                    QApplication::sendEvent(dialog->line(i), &key);
-                }
-                if (notes[i].isEmpty())
-                    QTest::keyClick(dialog->line(i), Qt::Key_Delete);
+                dialog->line(i)->insert(notes[i]);
             }
             said = dialog->refusal()->isVisible() ? dialog->refusal()->text() : QString();
             dialog->accept();
