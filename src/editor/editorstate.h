@@ -3,8 +3,15 @@
 #include "library/gamerecord.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace quorvel {
+
+// A game DEL removed, as the library file held it, and the record number it had.
+struct DeletedGame {
+    GameRecord record;
+    std::int32_t index;
+};
 
 // The game editor's record and where it lives in the library file.
 struct EditorState {
@@ -17,6 +24,8 @@ struct EditorState {
     // then nothing is stored or deleted until a record has been read again: the controls
     // still show a record that EditIndex no longer names.
     bool EditShown = false;
+    // The last game DEL removed in this run, until Undo Delete puts it back.
+    std::optional<DeletedGame> LastDeleted;
 };
 
 } // namespace quorvel

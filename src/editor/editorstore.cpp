@@ -2,6 +2,7 @@
 
 #include "library/gameselection.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace quorvel {
@@ -93,15 +94,22 @@ void EditorStore::CountEditRecords()
     file.Close();
 }
 
+GameRecord EditorStore::readRecord(std::int32_t index)
+{
+    GameRecord record;
+    LibraryFile file(fileName_);
+    file.Open();
+    file.Seek(index);
+    file.Read(record);
+    file.Close();
+    return record;
+}
+
 void EditorStore::ReadEditRecord()
 {
     GameRecord record;
     try {
-        LibraryFile file(fileName_);
-        file.Open();
-        file.Seek(state_.EditIndex);
-        file.Read(record);
-        file.Close();
+        record = readRecord(state_.EditIndex);
     } catch (...) {
         state_.EditShown = false;
         throw;
@@ -114,9 +122,13 @@ void EditorStore::Move(EditorStep step, const EditorFields &screen)
 {
     StoreEditRecord(screen);
     CountEditRecords();
-    const std::int32_t shownIndex = state_.EditIndex;
+    readInstead(stepIndex(step, state_.EditIndex, state_.EditLast), state_.EditIndex);
+}
+
+void EditorStore::readInstead(std::int32_t index, std::int32_t shownIndex)
+{
     const bool shown = state_.EditShown;
-    state_.EditIndex = stepIndex(step, state_.EditIndex, state_.EditLast);
+    state_.EditIndex = index;
     try {
         ReadEditRecord();
     } catch (...) {
@@ -151,10 +163,29 @@ bool EditorStore::Delete()
     if (state_.EditIndex > state_.EditLast)
         return false;
 
+    // What the file holds, not EditRecord: fields confirmed with Enter are not stored yet.
+    DeletedGame deleted{readRecord(state_.EditIndex), state_.EditIndex};
     LibraryFile::RemoveRecord(fileName_, state_.EditIndex);
+    state_.LastDeleted = deleted;
     if (state_.EditIndex == state_.EditLast)
         state_.EditIndex -= 1;
     ReadEditRecord();
+    return true;
+}
+
+bool EditorStore::UndoDelete()
+{
+    if (!state_.LastDeleted)
+        return false;
+    CountEditRecords();
+    const std::int32_t index = std::min(state_.LastDeleted->index, state_.EditLast + 1);
+    if (index <= 3)
+        throw QuorvelError("The library must hold the four default games before a game is "
+                           "put back");
+    LibraryFile::InsertRecord(fileName_, index, state_.LastDeleted->record);
+    state_.LastDeleted.reset();
+    // The record on screen has moved up one place when it stood at or after the game.
+    readInstead(index, state_.EditIndex + (state_.EditIndex >= index ? 1 : 0));
     return true;
 }
 

@@ -83,14 +83,26 @@ public:
     // NEW up to the write: stores the record on screen and appends emptiedForNew() of it as
     // the new last record. Only once it is in the file do EditIndex and EditRecord take it.
     void AppendNew(const EditorFields &screen);
-    // DEL up to the read: removes record EditIndex from the file all at once and reads the
-    // record EditIndex then names, the next one, or the one before when the last went.
+    // DEL up to the read: removes record EditIndex from the file all at once, keeps it as
+    // the file held it in LastDeleted, and reads the record EditIndex then names, the next
+    // one, or the one before when the last went.
     // Returns false, having done nothing, unless EditIndex names a stored record above 3
     // whose fields are on screen. Until the record is gone, a failure leaves the file and
     // the editor as they were.
     bool Delete();
+    // Undo Delete up to the read, once the record on screen has been stored as leaving it
+    // stores it: puts LastDeleted back into the file all at once, byte for byte, as the
+    // record number it had (or as the last record, should the library have become shorter
+    // since), and reads it there. Returns false, having done nothing, when there is none.
+    // Until the game is back, a failure leaves the file as it was and LastDeleted waiting.
+    bool UndoDelete();
 
 private:
+    GameRecord readRecord(std::int32_t index);
+    // Makes `index` EditIndex and reads it; when the read fails, EditIndex names `shownIndex`,
+    // the number the record still on screen has now.
+    void readInstead(std::int32_t index, std::int32_t shownIndex);
+
     EditorState &state_;
     std::string fileName_;
 };

@@ -3,6 +3,8 @@
 #include "app/errorreport.h"
 #include "app/eventhook.h"
 #include "app/form1.h"
+#include "editor/cardnotesdialog.h"
+#include "editor/editorstore.h"
 #include "editor/gamearchive.h"
 
 #include <QContextMenuEvent>
@@ -10,12 +12,15 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace quorvel {
@@ -27,6 +32,11 @@ public:
                      const QString &filter) override
     {
         return QFileDialog::getOpenFileName(parent, title, folder, filter, nullptr, kOptions);
+    }
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &folder,
+                          const QString &filter) override
+    {
+        return QFileDialog::getOpenFileNames(parent, title, folder, filter, nullptr, kOptions);
     }
     QString saveFile(QWidget *parent, const QString &title, const QString &suggested,
                      const QString &filter) override
@@ -124,12 +134,21 @@ void FileChoosing::install(TForm1 &form)
 {
     auto *choosing = new FileChoosing(form);
     Ui::TForm1 &ui = form.ui;
-    for (QLineEdit *edit : {ui.EditCardBack, ui.EditRedCard, ui.EditGreenCard, ui.EditBlueCard})
-        choosing->watchField(edit, GameFileKind::Picture);
-    for (QLineEdit *edit : {ui.EditYouWonMidi, ui.EditReadMeMidi, ui.EditHelpMidi})
-        choosing->watchField(edit, GameFileKind::Tune);
+    // Each with the name its label gives it.
+    const std::pair<QLineEdit *, const char *> pictures[] = {{ui.EditCardBack, "Card Back"},
+                                                             {ui.EditRedCard, "Red Card"},
+                                                             {ui.EditGreenCard, "Green Card"},
+                                                             {ui.EditBlueCard, "Blue Card"}};
+    const std::pair<QLineEdit *, const char *> tunes[] = {{ui.EditYouWonMidi, "You Won Midi"},
+                                                          {ui.EditReadMeMidi, "Read Me Midi"},
+                                                          {ui.EditHelpMidi, "Help Midi"}};
+    for (const auto &[edit, field] : pictures)
+        choosing->watchField(edit, GameFileKind::Picture, QString::fromLatin1(field));
+    for (const auto &[edit, field] : tunes)
+        choosing->watchField(edit, GameFileKind::Tune, QString::fromLatin1(field));
     choosing->watchGrid(ui.EditorBMPsGrid, GameFileKind::Picture);
     choosing->watchGrid(ui.EditorMidisGrid, GameFileKind::Tune);
+    choosing->watchPreview();
 
     // The game name's menu and the page's own (what its buttons, labels and previews pass
     // up) offer the game as a whole.
@@ -155,9 +174,9 @@ std::unique_ptr<FileDialogs> FileChoosing::setDialogs(std::unique_ptr<FileDialog
     return dialogs;
 }
 
-void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind)
+void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind, const QString &field)
 {
-    const Target target{edit, -1, kind};
+    const Target target{edit, -1, kind, field};
     EventHook::install(edit, [this, target, edit](QEvent *event) {
         return fieldEvent(target, event, edit);
     });
@@ -167,7 +186,7 @@ void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind)
 // or not its in-place editor is open; the mouse's menu and drops on the cell under it.
 void FileChoosing::watchGrid(StringGrid *grid, GameFileKind kind)
 {
-    const auto current = [grid, kind] { return Target{grid, grid->currentCol(), kind}; };
+    const auto current = [grid, kind] { return Target{grid, grid->currentCol(), kind, {}}; };
     EventHook::install(grid, [this, current](QEvent *event) {
         return fieldEvent(current(), event, nullptr);
     });
@@ -186,7 +205,7 @@ void FileChoosing::watchGrid(StringGrid *grid, GameFileKind kind)
             return false;
         int col = -1, row = -1;
         const bool onCell = grid->cellAt(at, &col, &row);
-        const Target target{grid, col, kind};
+        const Target target{grid, col, kind, {}};
         if (event->type() == QEvent::ContextMenu) {
             showMenu(static_cast<QContextMenuEvent *>(event), onCell ? &target : nullptr,
                      nullptr);
@@ -197,6 +216,33 @@ void FileChoosing::watchGrid(StringGrid *grid, GameFileKind kind)
             return !localFiles(static_cast<QDropEvent *>(event)->mimeData()).isEmpty();
         }
         return dropEvent(target, event);
+    });
+}
+
+// The card previews: the menu of a card's picture offers its notes, by the mouse on the
+// card under it, by the keyboard's menu key on the current one.
+void FileChoosing::watchPreview()
+{
+    DrawGrid *cards = form_.ui.EditorCardsGrid;
+    const auto cardAt = [cards](int col, int row) {
+        const int card = 1 + col + cards->colCount() * row;
+        return col >= 0 && row >= 0 && card <= kCardCount ? card : 0;
+    };
+    EventHook::install(cards->viewport(), [this, cards, cardAt](QEvent *event) {
+        if (event->type() != QEvent::ContextMenu)
+            return false;
+        auto *request = static_cast<QContextMenuEvent *>(event);
+        int col = -1, row = -1;
+        const bool onCell = cards->cellAt(request->pos(), &col, &row);
+        showMenu(request, nullptr, nullptr, onCell ? cardAt(col, row) : 0);
+        return true;
+    });
+    EventHook::install(cards, [this, cards, cardAt](QEvent *event) {
+        if (event->type() != QEvent::ContextMenu)
+            return false;
+        showMenu(static_cast<QContextMenuEvent *>(event), nullptr, nullptr,
+                 cardAt(cards->currentCol(), cards->currentRow()));
+        return true;
     });
 }
 
@@ -234,55 +280,124 @@ bool FileChoosing::dropEvent(const Target &target, QEvent *event)
     return true;
 }
 
-void FileChoosing::showMenu(QContextMenuEvent *event, const Target *target, QMenu *standard)
+void FileChoosing::showMenu(QContextMenuEvent *event, const Target *target, QMenu *standard,
+                            int card)
 {
+    if (target && target->control == form_.ui.EditorBMPsGrid && target->col >= 0)
+        card = target->col + 1;
     std::unique_ptr<QMenu> menu(standard ? standard : new QMenu(&form_));
+    if ((target || card) && !menu->isEmpty())
+        menu->addSeparator();
     QAction *choose = nullptr;
     if (target) {
-        if (!menu->isEmpty())
-            menu->addSeparator();
         choose = menu->addAction(QStringLiteral("Choose File..."));
         choose->setShortcut(QKeySequence::Open);
     }
+    QAction *notes = card ? menu->addAction(QStringLiteral("Edit Card Notes...")) : nullptr;
     if (!menu->isEmpty())
         menu->addSeparator();
     QAction *exporting = menu->addAction(QStringLiteral("Export This Game..."));
     QAction *importing = menu->addAction(QStringLiteral("Import a Game..."));
+    QAction *undoing = menu->addAction(QStringLiteral("Undo Delete"));
+    undoing->setEnabled(form_.editor.LastDeleted.has_value());
     const QAction *chosen = menu->exec(event->globalPos());
     const bool chooseChosen = chosen && chosen == choose;
+    const bool notesChosen = chosen && chosen == notes;
     const bool exportChosen = chosen == exporting;
     const bool importChosen = chosen == importing;
+    const bool undoChosen = chosen == undoing;
     menu.reset();
     guarded([&] {
         if (chooseChosen)
             chooseFile(*target);
+        else if (notesChosen)
+            editCardNotes(card);
         else if (exportChosen)
             exportThisGame();
         else if (importChosen)
             importAGame();
+        else if (undoChosen)
+            undoDelete();
     });
 }
 
+// The name the author knows a field by: its label, or the heading of its grid's column.
+QString FileChoosing::fieldName(const Target &target) const
+{
+    if (!target.field.isEmpty())
+        return target.field;
+    const bool cards = target.control == form_.ui.EditorBMPsGrid;
+    return QStringLiteral("%1 %2").arg(cards ? "Card" : "Song").arg(target.col + 1);
+}
+
+// Where the last file of the kind came from while the program runs; at first the user's
+// own folder for it, or the home folder.
+QString FileChoosing::startFolder(GameFileKind kind) const
+{
+    const QString &last = lastFolder_[kind == GameFileKind::Picture ? 0 : 1];
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const auto own = kind == GameFileKind::Picture ? QStandardPaths::PicturesLocation
+                                                   : QStandardPaths::MusicLocation;
+    for (const QString &folder : QStandardPaths::standardLocations(own)) {
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+// A grid's cell takes several files, which fill it and the cells to its right.
 void FileChoosing::chooseFile(const Target &target)
 {
     const bool picture = target.kind == GameFileKind::Picture;
-    const QString path =
-        dialogs_->openFile(&form_, picture ? QStringLiteral("Choose a Picture")
-                                           : QStringLiteral("Choose a Tune"),
-                           QDir::currentPath(), fileFilter(target.kind));
-    if (!path.isEmpty())
-        takeFiles(target, {path});
+    const QString title = picture ? QStringLiteral("Choose a Picture")
+                                  : QStringLiteral("Choose a Tune");
+    const QString folder = startFolder(target.kind);
+    const QString filter = fileFilter(target.kind);
+    QStringList paths;
+    if (target.col >= 0)
+        paths = dialogs_->openFiles(&form_, title, folder, filter);
+    else
+        paths << dialogs_->openFile(&form_, title, folder, filter);
+    paths.removeAll(QString());
+    if (!paths.isEmpty())
+        takeFiles(target, paths);
 }
 
+// Confirms the files one by one in the field, or in the cell and those to its right; files
+// beyond the field or the last cell are reported, and so is a file that cannot be used, with
+// the name of its field. The files before it stay.
 void FileChoosing::takeFiles(Target target, const QStringList &paths)
 {
-    for (const QString &path : paths) {
-        const std::string name = bringIntoGameFolder(path.toStdString(), target.kind);
+    lastFolder_[target.kind == GameFileKind::Picture ? 0 : 1] =
+        QFileInfo(paths.last()).absolutePath();
+    Target received = target;
+    const auto keepPlace = qScopeGuard([&] { returnTo(received); });
+    const bool field = target.col < 0;
+    const qsizetype taken = field ? 1 : std::min<qsizetype>(paths.size(), kCardCount - target.col);
+    for (qsizetype i = 0; i < taken; ++i, ++target.col) {
+        std::string name;
+        try {
+            name = bringIntoGameFolder(paths[i].toStdString(), target.kind);
+        } catch (const QuorvelError &error) {
+            throw QuorvelError(fieldName(target).toStdString() + ": " + error.what());
+        }
         confirm(target, QString::fromStdString(name));
-        // A field takes one file; a grid's row takes the next ones in the cells to the right.
-        if (target.col < 0 || ++target.col >= kCardCount)
-            break;
+        received = target;
     }
+    if (taken == paths.size())
+        return;
+    QStringList left;
+    for (qsizetype i = taken; i < paths.size(); ++i)
+        left << quoted(QFileInfo(paths[i]).fileName().toStdString()).c_str();
+    const QString where = field ? fieldName(received) + " takes one file"
+                                : fieldName(received) + " is the last cell";
+    throw QuorvelError(QStringLiteral("%1: %2 more %3 not taken: %4")
+                           .arg(where)
+                           .arg(left.size())
+                           .arg(left.size() == 1 ? "file was" : "files were")
+                           .arg(left.join(QStringLiteral(", ")))
+                           .toStdString());
 }
 
 // Puts the name where the author would have typed it and presses Enter there: a field's
@@ -301,6 +416,28 @@ void FileChoosing::confirm(const Target &target, const QString &name)
     grid->setCurrentCell(target.col, 1);
     grid->showEditor(&name);
     pressEnter(grid->editor());
+}
+
+// The keyboard goes on from the field or cell that took the file, the cell's editor closed,
+// also when the file dialog or the file manager had made the window inactive: the window
+// then gives the focus back to it when it is active again.
+void FileChoosing::returnTo(const Target &target)
+{
+    if (auto *grid = qobject_cast<StringGrid *>(target.control)) {
+        grid->hideEditor();
+        grid->setCurrentCell(target.col, 1);
+    }
+    target.control->setFocus(Qt::OtherFocusReason);
+}
+
+// The notes go into EditRecord, as a field confirmed with Enter does, and reach the file
+// with the record; unless the editor has gone to another record while the dialog was open.
+void FileChoosing::editCardNotes(int card)
+{
+    const std::int32_t index = form_.editor.EditIndex;
+    CardNotesDialog dialog(&form_, card, form_.editor.EditRecord);
+    if (dialog.exec() == QDialog::Accepted && form_.editor.EditIndex == index)
+        dialog.storeInto(form_.editor.EditRecord);
 }
 
 // Stores the record on screen first, as leaving it would, so that the archive holds what
@@ -325,6 +462,14 @@ void FileChoosing::importAGame()
                                             QDir::homePath(), gameArchiveFilter());
     if (!path.isEmpty())
         form_.ImportGameFile(path.toStdString());
+}
+
+// As a navigation button does, the record on screen is stored first.
+void FileChoosing::undoDelete()
+{
+    form_.StoreEditRecord();
+    if (EditorStore(form_.editor).UndoDelete())
+        form_.ShowEditRecord();
 }
 
 } // namespace quorvel

@@ -14,9 +14,11 @@ enum class GameFileKind { Picture, Tune };
 // - A file from elsewhere is copied in; where a different file of that name is there, under
 //   the first free name "name-2.ext", "name-3.ext", ..., and where the same file is already
 //   there, not at all. Names are shortened to 50 characters, the extension kept.
-// - A picture that is not a Windows bitmap of 122 x 58 (any format Qt reads, any size) is
-//   converted into a 24-bit bitmap of 122 x 58: scaled to fit without distortion, centred on
-//   a neutral grey ground, saved with the extension ".bmp".
+// - A picture that is not a Windows bitmap of 122 x 58 (any format Qt reads, up to 128
+//   megapixels, turned as a photo's orientation says) is converted into a 24-bit bitmap of
+//   122 x 58: decoded at a reduced size where its format can, scaled to fit without
+//   distortion (rounded to the nearest pixel), laid over a neutral grey ground with its
+//   transparency, centred, saved with the extension ".bmp".
 // - A tune must be a Standard MIDI File that plays for at most 3 minutes, its length read
 //   from the file.
 // Throws QuorvelError with a text for the user; on failure no file is left behind.

@@ -6,6 +6,7 @@ target_sources(quorvel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/editorpage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/gameimport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/filechoosing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cardnotesdialog.cpp
 )
 # Bringing files in and sharing games.
 target_sources(quorvel_authoring PRIVATE

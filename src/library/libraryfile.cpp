@@ -331,6 +331,16 @@ void LibraryFile::copyRecords(LibraryFile &source, int first, int count, std::st
 
 void LibraryFile::RemoveRecord(const std::string &linkName, int n)
 {
+    replaceRecord(linkName, n, nullptr);
+}
+
+void LibraryFile::InsertRecord(const std::string &linkName, int n, const GameRecord &record)
+{
+    replaceRecord(linkName, n, &record);
+}
+
+void LibraryFile::replaceRecord(const std::string &linkName, int n, const GameRecord *inserted)
+{
     // A library that is a link to a file elsewhere stays one: the file it names is replaced,
     // beside itself.
     std::error_code error;
@@ -341,7 +351,7 @@ void LibraryFile::RemoveRecord(const std::string &linkName, int n)
     source.Open();
     int mode = 0;
     const long long count = source.status(mode) / static_cast<long long>(kRecordSize);
-    if (n < 0 || n >= count)
+    if (n < 0 || n > count || (n == count && !inserted))
         failCode(kReadBeyondEnd);
     const int last = static_cast<int>(count) - 1;
 
@@ -353,7 +363,10 @@ void LibraryFile::RemoveRecord(const std::string &linkName, int n)
         std::string buffer(std::min(kCopyChunk, static_cast<std::size_t>(count) * kRecordSize),
                            '\0');
         target.copyRecords(source, 0, n, buffer);
-        target.copyRecords(source, n + 1, last - n, buffer);
+        if (inserted)
+            target.Write(*inserted);
+        const int rest = inserted ? n : n + 1;
+        target.copyRecords(source, rest, last + 1 - rest, buffer);
         if (target.calls_.flush(target.fd_) != 0)
             target.fail(errno);
         target.Close();

@@ -72,6 +72,10 @@ public:
     // one, to the file it named. Fails with "Read beyond end of file" when n
     // names no whole record, and like Open when the library is not writable.
     static void RemoveRecord(const std::string &linkName, int n);
+    // Puts `record` into the library file as record n (0 to Count()) all at once, the same
+    // way: the records from n on move up one place, a partial record at the end goes. Fails
+    // with "Read beyond end of file" when n is past the end.
+    static void InsertRecord(const std::string &linkName, int n, const GameRecord &record);
 
     bool isOpen() const { return fd_ >= 0; }
     const std::string &fileName() const { return fileName_; }
@@ -86,6 +90,8 @@ private:
     void readBytes(void *buffer, std::size_t size);
     void writeBytes(const void *buffer, std::size_t size);
     void copyRecords(LibraryFile &source, int first, int count, std::string &buffer);
+    // RemoveRecord without `inserted`, InsertRecord with it.
+    static void replaceRecord(const std::string &linkName, int n, const GameRecord *inserted);
 
     FileCalls &calls_;
     std::string fileName_;

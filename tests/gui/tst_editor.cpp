@@ -4,11 +4,13 @@
 #include "faultyfilecalls.h"
 #include "guitest.h"
 
+#include "editor/cardnotesdialog.h"
 #include "editor/editorstore.h"
 #include "library/libraryfile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <iterator>
 
@@ -131,6 +133,28 @@ struct Editor {
     {
         return tunesOpened(*w->player);
     }
+    // Puts `notes` into the card notes dialog that `open` opens, presses OK, and returns what
+    // the dialog said about characters left out.
+    QString answerCardNotes(const QStringList &notes, const std::function<void()> &open)
+    {
+        QString said;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto *dialog = qobject_cast<CardNotesDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return; // not open yet
+            answer.stop();
+            for (int i = 0; i < 3; ++i) { // as a paste over the line
+                dialog->line(i)->selectAll();
+                dialog->line(i)->insert(notes[i]);
+            }
+            said = dialog->refusal()->isVisible() ? dialog->refusal()->text() : QString();
+            dialog->accept();
+        });
+        answer.start(0);
+        open();
+        return said;
+    }
 };
 
 } // namespace
@@ -152,6 +176,8 @@ private slots:
     void quitStoresNothing();
     void aPictureThatFailsLeavesItsGameAlone();
     void aCutShortPictureIsNotValid();
+    void cardNotesAreStoredAndShown();
+    void undoDeletePutsTheGameBack();
     void everyFailingFileCallIsReportedAndHarmless_data();
     void everyFailingFileCallIsReportedAndHarmless();
 };
@@ -395,6 +421,64 @@ void TestEditor::aCutShortPictureIsNotValid()
     QCOMPARE(t.errors.texts,
              QStringList({"Bitmap image is not valid.", "Bitmap image is not valid."}));
     QCOMPARE(t.ui().PageControl1->currentWidget(), t.ui().QuorvelEditor);
+}
+
+void TestEditor::cardNotesAreStoredAndShown()
+{
+    Editor t;
+    t.goTo(5);
+    const QByteArray before = t.library();
+    DrawGrid *previews = t.ui().EditorCardsGrid;
+    // Card 2's picture; its name's cell offers the same.
+    const QString said = t.answerCardNotes({"\u00c4 owl \u2013 \u732b", "", "Hoots"}, [&] {
+        pickFromMenu(previews->viewport(), previews->cellRect(1, 0).center(),
+                     "Edit Card Notes...");
+    });
+    QVERIFY2(said.contains("\"\u732b\" was left out"), qPrintable(said));
+    StringGrid *names = t.ui().EditorBMPsGrid;
+    QVERIFY(pickFromMenu(names->viewport(), names->cellRect(1, 1).center(), "")
+                .contains("Edit Card Notes..."));
+
+    t.ui().TestGame->click();
+    t.ui().PageControl1->setCurrentWidget(t.ui().AboutTheCards);
+    QCOMPARE(t.ui().CardDescriptionsGrid->cell(0, 3), QString("\u00c4 owl \u2013 "));
+    QCOMPARE(t.ui().CardDescriptionsGrid->cell(0, 5), QString("Hoots"));
+
+    // Stored with the record, in the file's code page, the card's other lines emptied.
+    t.ui().PageControl1->setCurrentWidget(t.ui().QuorvelEditor);
+    t.ui().EditorNext->click();
+    GameRecord expected = recordIn(before, 5);
+    expected.description(4).assign("\xC4 owl \x96 ");
+    expected.description(5).assign("");
+    expected.description(6).assign("Hoots");
+    QCOMPARE(t.library(), withRecord(before, 5, expected));
+    QVERIFY(t.errors.texts.isEmpty());
+}
+
+// DEL, then a change typed into the game shown after it, then Undo Delete from the page's
+// menu: the typed change is stored as leaving the game stores it, and the deleted game is
+// back where it was, as the file held it.
+void TestEditor::undoDeletePutsTheGameBack()
+{
+    Editor t;
+    t.goTo(5);
+    const QByteArray before = t.library();
+    t.type(t.ui().EditCardBack, "confirmed.bmp");
+    t.enter(); // confirmed, not stored: DEL does not store
+    t.ui().EditorDelete->click();
+    QCOMPARE(t.library().size(), 7 * int(kRecordSize));
+    t.type(t.ui().EditorGameName, "Typed");
+    pickFromMenu(t.ui().Label55, {2, 2}, "Undo Delete");
+    GameRecord typed = recordIn(before, 6);
+    typed.Name.assign("Typed");
+    QCOMPARE(t.library(), withRecord(before, 6, typed));
+    QCOMPARE(t.form()->editor.EditIndex, 5);
+    QCOMPARE(t.ui().EditorGameName->text(), QString("Game 5"));
+
+    // Once only.
+    pickFromMenu(t.ui().Label55, {2, 2}, "Undo Delete");
+    QCOMPARE(t.library(), withRecord(before, 6, typed));
+    QVERIFY(t.errors.texts.isEmpty());
 }
 
 void TestEditor::everyFailingFileCallIsReportedAndHarmless_data()

@@ -10,22 +10,37 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPainter>
-#include <QTimer>
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
 
-// Answers the dialogs in turn and notes how each was opened.
+// Another window that is active while it lives, as the desktop's file dialog or the file
+// manager is while a file is chosen or dragged.
+struct OtherWindow : QWidget {
+    OtherWindow()
+    {
+        show();
+        QApplication::setActiveWindow(this);
+    }
+};
+
+// Answers the dialogs in turn (several files of one answer split by "\n") and notes how
+// each was opened.
 struct FakeDialogs : FileDialogs {
     QStringList answers, calls;
     QString openFile(QWidget *, const QString &t, const QString &f, const QString &x) override
     {
         calls << t + "|" + f + "|" + x;
+        const OtherWindow dialog;
         return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QStringList openFiles(QWidget *w, const QString &t, const QString &f,
+                          const QString &x) override
+    {
+        return openFile(w, t, f, x).split('\n', Qt::SkipEmptyParts);
     }
     QString saveFile(QWidget *w, const QString &t, const QString &s, const QString &x) override
     {
@@ -60,32 +75,24 @@ struct Editor {
     QString own(const QString &name) const { return elsewhere.filePath(name); }
     static QByteArray song() { return QByteArray::fromStdString(tuneOfSeconds(2)); }
 
+    // Files dropped from the file manager; the window is active again afterwards.
     void drop(QWidget *target, QPoint at, const QStringList &files)
     {
-        QCOMPARE(dropFiles(target, at, files), Qt::CopyAction); // never a move
+        {
+            const OtherWindow fileManager;
+            QCOMPARE(dropFiles(target, at, files), Qt::CopyAction); // never a move
+        }
+        QApplication::setActiveWindow(w.form.get());
     }
-    // Opens the context menu of `widget` at `at`, picks `entry` and returns its entries.
+    // Ctrl+O, and the window active again once the dialog has gone.
+    void choose(QWidget *control)
+    {
+        QTest::keyClick(control, Qt::Key_O, Qt::ControlModifier);
+        QApplication::setActiveWindow(w.form.get());
+    }
     QStringList menu(QWidget *widget, QPoint at, const QString &entry)
     {
-        QStringList entries;
-        QTimer pick;
-        pick.setSingleShot(true);
-        QObject::connect(&pick, &QTimer::timeout, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
-                entries << action->text();
-                if (action->text() == entry)
-                    menu->setActiveAction(action);
-            }
-            if (menu)
-                QTest::keyClick(menu, Qt::Key_Return);
-        });
-        pick.start(0);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
-        QCoreApplication::sendEvent(widget, &event);
-        // The offscreen platform leaves the window inactive once a popup has closed.
-        QApplication::setActiveWindow(widget->window());
-        return entries;
+        return pickFromMenu(widget, at, entry);
     }
     QColor shown(DrawGrid *grid, int col)
     {
@@ -114,7 +121,7 @@ void TestFileChoosing::droppedPhotosBecomeCards()
     QCOMPARE(card.size(), QSize(122, 58));
     QCOMPARE(t.record().Bmps[3].str(), std::string("photo.bmp"));
     QCOMPARE(t.shown(t.ui().EditorCardsGrid, 2), QColor(Qt::blue)); // the photo's middle
-    QCOMPARE(grid->currentCol(), 3); // Enter's step along the ring
+    QCOMPARE(grid->currentCol(), 2); // the keyboard goes on from the cell that took it
 
     // Several files fill the cell and those to its right, as far as the row goes.
     for (const char *name : {"two.png", "three.png", "four.png"})
@@ -124,37 +131,49 @@ void TestFileChoosing::droppedPhotosBecomeCards()
     QCOMPARE(grid->cell(13, 1) + " " + grid->cell(14, 1), QString("two.bmp three.bmp"));
     QVERIFY(!QFile::exists(t.folder.file("four.bmp")));
     QCOMPARE(t.record().Bmps[15].str(), std::string("three.bmp"));
-    QCOMPARE(QApplication::focusWidget(), t.ui().EditorMidisGrid);
+    QCOMPARE(t.errors.texts,
+             QStringList{"Card 15 is the last cell: 1 more file was not taken: \"four.png\""});
+    QCOMPARE(QApplication::focusWidget(), grid);
+    QCOMPARE(grid->currentCol(), 14);
 
-    // On a field: its own picture and preview; the ring goes on to the next field.
+    // On a field: its own picture and preview; a tune there is named as the field's error.
     t.drop(t.ui().EditRedCard, {5, 5}, {t.own("photo.png")});
     QCOMPARE(t.ui().EditRedCard->text(), QString("photo.bmp"));
     QCOMPARE(t.record().Bmps[kRedCardSlot].str(), std::string("photo.bmp"));
-    QCOMPARE(QApplication::focusWidget(), t.ui().EditGreenCard);
-    QVERIFY(t.errors.texts.isEmpty());
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditRedCard);
+    t.drop(t.ui().EditRedCard, {5, 5}, {t.own("song.mid")});
+    QCOMPARE(t.errors.texts.last(),
+             "Red Card: \"" + t.own("song.mid") + "\" is not a picture.");
+    QCOMPARE(t.ui().EditRedCard->text(), QString("photo.bmp"));
 }
 
 void TestFileChoosing::dialogChoosesLikeTypingAndEnter()
 {
     Editor t;
+    // The user's own folders, where the dialogs open the first time.
+    const QString home = t.own("home");
+    QVERIFY(QDir().mkpath(home + "/Music") && QDir().mkpath(home + "/Pictures"));
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.toUtf8() + "/.config");
     t.dialogs->answers = {t.own("song.mid"), t.folder.file("BQCvr.bmp"), t.own("song.mid"),
                           t.own("photo.png")};
     t.ui().EditHelpMidi->setFocus();
-    QTest::keyClick(t.ui().EditHelpMidi, Qt::Key_O, Qt::ControlModifier);
+    t.choose(t.ui().EditHelpMidi);
     QCOMPARE(t.ui().EditHelpMidi->text(), QString("song.mid"));
     QCOMPARE(t.record().Midis[kHelpTuneSlot].str(), std::string("song.mid"));
     QCOMPARE(t.folder.bytes("song.mid"), t.song());
-    QCOMPARE(QApplication::focusWidget(), t.ui().EditorGameName);
-    QVERIFY(t.dialogs->calls[0].startsWith("Choose a Tune|" + QDir::currentPath() + "|"));
+    QCOMPARE(QApplication::focusWidget(), t.ui().EditHelpMidi);
+    QVERIFY(t.dialogs->calls[0].startsWith("Choose a Tune|" + home + "/Music|"));
     QVERIFY(t.dialogs->calls[0].contains("*.mid"));
 
     // A picture already in the game's folder is used as it is.
     const int files = QDir(t.folder.path()).count();
     t.ui().EditCardBack->setFocus();
-    QTest::keyClick(t.ui().EditCardBack, Qt::Key_O, Qt::ControlModifier);
+    t.choose(t.ui().EditCardBack);
     QCOMPARE(t.ui().EditCardBack->text(), QString("BQCvr.bmp"));
     QCOMPARE(t.shown(t.ui().EditorCardsGrid2, 0), pictureColour(2, kCardBackSlot));
     QCOMPARE(QDir(t.folder.path()).count(), files);
+    QVERIFY(t.dialogs->calls[1].startsWith("Choose a Picture|" + home + "/Pictures|"));
     QVERIFY(t.dialogs->calls[1].contains("*.png") && t.dialogs->calls[1].contains("*.svg"));
 
     // The grid's menu on a cell: the tune, already brought in, keeps its name.
@@ -162,21 +181,35 @@ void TestFileChoosing::dialogChoosesLikeTypingAndEnter()
     const QStringList entries = t.menu(songs->viewport(), songs->cellRect(4, 1).center(),
                                        "Choose File...");
     QCOMPARE(entries, QStringList({"Choose File...", "", "Export This Game...",
-                                   "Import a Game..."}));
+                                   "Import a Game...", "Undo Delete"}));
     QCOMPARE(songs->cell(4, 1), QString("song.mid"));
     QCOMPARE(t.record().Midis[5].str(), std::string("song.mid"));
-    QCOMPARE(songs->currentCol(), 5);
     QCOMPARE(QDir(t.folder.path()).count(), files);
+    // The keyboard is on that cell: the arrow keys and Ctrl+O go on from there.
+    QCOMPARE(QApplication::focusWidget(), songs);
+    QCOMPARE(songs->currentCol(), 4);
+    QTest::keyClick(songs, Qt::Key_Right);
+    QTest::keyClick(songs, Qt::Key_Right);
+    QTest::keyClick(songs, Qt::Key_F2); // Ctrl+O while the cell's editor is open
 
-    // Ctrl+O while the cell's editor is open, and the error of a picture for a tune.
-    songs->setFocus();
-    songs->setCurrentCell(6, 1);
-    QTest::keyClick(songs, Qt::Key_F2);
-    QTest::keyClick(songs->editor(), Qt::Key_O, Qt::ControlModifier);
+    // A picture for a tune: the field is named, the dialog opened where the last tune was.
+    t.choose(songs->editor());
     QCOMPARE(t.dialogs->calls.size(), 4);
-    QCOMPARE(t.errors.texts.size(), 1);
+    QVERIFY(t.dialogs->calls[3].startsWith("Choose a Tune|" + t.elsewhere.path() + "|"));
+    QCOMPARE(t.errors.texts, QStringList{"Song 7: \"" + t.own("photo.png") + "\" is not a tune."});
     QCOMPARE(songs->cell(6, 1), QString::fromStdString(t.record().Midis[7].str()));
     QVERIFY(!QFile::exists(t.folder.file("photo.png")));
+
+    // Several pictures for one cell fill it and the cells to its right.
+    StringGrid *cards = t.ui().EditorBMPsGrid;
+    t.dialogs->answers = {t.own("photo.png") + "\n" + t.folder.file("BQCvr.bmp")};
+    cards->setFocus();
+    cards->setCurrentCell(9, 1);
+    t.choose(cards);
+    QCOMPARE(cards->cell(9, 1) + " " + cards->cell(10, 1), QString("photo.bmp BQCvr.bmp"));
+    QCOMPARE(t.record().Bmps[11].str(), std::string("BQCvr.bmp"));
+    QCOMPARE(QApplication::focusWidget(), cards);
+    QCOMPARE(cards->currentCol(), 10);
 }
 
 void TestFileChoosing::exportAndImportFromTheMenu()

@@ -8,14 +8,18 @@
 #include "fakeplayer.h"
 #include "library/defaultlibrary.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QScreen>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace quorvel::test {
@@ -115,6 +119,31 @@ inline QStringList tunesOpened(const FakePlayer &player)
     for (const auto &name : player.entries("open "))
         out << QString::fromStdString(name);
     return out;
+}
+
+// Opens the context menu of `widget` at `at`, picks `entry` (or closes the menu when it has
+// none of that name) and returns its entries.
+inline QStringList pickFromMenu(QWidget *widget, QPoint at, const QString &entry)
+{
+    QStringList entries;
+    QTimer pick;
+    pick.setSingleShot(true);
+    QObject::connect(&pick, &QTimer::timeout, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            entries << action->text();
+            if (action->text() == entry)
+                menu->setActiveAction(action);
+        }
+        if (menu)
+            QTest::keyClick(menu, menu->activeAction() ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    pick.start(0);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget, &event);
+    // The offscreen platform leaves the window inactive once a popup has closed.
+    QApplication::setActiveWindow(widget->window());
+    return entries;
 }
 
 // The window on a fake player, with a fixed seed and QUIT recorded instead of exiting.

@@ -67,7 +67,8 @@ bool ownText(const std::string &text)
 {
     static const std::regex known(
         "Cannot open file .*|Bitmap image is not valid|The picture \".*\" cannot be (read|"
-        "converted)|\".*\" is not a Standard MIDI File that can be played|The tune \".*\" "
+        "converted)|The picture \".*\" is too large: \\d+ x \\d+ pixels|\".*\" is not a "
+        "(picture|tune)|\".*\" is not a Standard MIDI File that can be played|The tune \".*\" "
         "plays for \\d+ min \\d+ s; a tune may play for at most 3 minutes|The (tune )?file "
         "\".*\" (is not a MIDI file|cannot be read)|The file \".*\" is larger than \\d+ MB");
     return std::regex_match(text, known);

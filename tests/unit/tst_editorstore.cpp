@@ -363,5 +363,44 @@ TEST(EditorStore, DelIsAllOrNothing)
     }
 }
 
+// Undo Delete after DEL, with each of its file calls failing in turn, in the middle of the
+// library and at its end: either the game is back where it was, byte for byte, and shown,
+// or the file is as DEL left it and the game waits for the next Undo Delete.
+TEST(EditorStore, UndoDeleteIsAllOrNothing)
+{
+    for (int index : {5, 7}) {
+        std::vector<int> remaining = upTo(8);
+        remaining.erase(remaining.begin() + index);
+        std::size_t callCount = 0;
+        {
+            Editor clean(8, index);
+            EXPECT_FALSE(clean.store.UndoDelete()); // nothing deleted yet
+            ASSERT_TRUE(clean.store.Delete());
+            FaultyFileCalls faults;
+            ASSERT_TRUE(clean.store.UndoDelete());
+            callCount = faults.calls.size();
+            EXPECT_EQ(fileBytes(kLibraryFileName), libraryOf(upTo(8)));
+            EXPECT_FALSE(clean.store.UndoDelete()); // once only
+        }
+        for (std::size_t n = 1; n <= callCount; ++n) {
+            const auto &error = kInjectedErrors[n % std::size(kInjectedErrors)];
+            Editor e(8, index);
+            ASSERT_TRUE(e.store.Delete());
+            FaultyFileCalls faults;
+            faults.failCall(int(n), error.errnum);
+            EXPECT_EQ(failureOf([&] { e.store.UndoDelete(); }), error.text);
+            const std::string context = "record " + std::to_string(index) + ", call " +
+                                        std::to_string(n) + " (" + faults.calls.back() + ")";
+            faults.failCall(0);
+            if (fileBytes(kLibraryFileName) != libraryOf(upTo(8))) {
+                EXPECT_EQ(differencesFrom(libraryOf(remaining)), "") << context;
+                EXPECT_TRUE(e.store.UndoDelete()) << context;
+            }
+            EXPECT_EQ(differencesFrom(libraryOf(upTo(8))), "") << context;
+            EXPECT_FALSE(e.state.LastDeleted) << context;
+        }
+    }
+}
+
 } // namespace
 } // namespace quorvel

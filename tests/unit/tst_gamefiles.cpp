@@ -121,20 +121,28 @@ TEST_F(GameFiles, CopiesInUnderFreeNamesAndNeverTwice)
 
 TEST_F(GameFiles, ConvertsPicturesIntoCentredCards)
 {
-    QImage halfClear(200, 100, QImage::Format_ARGB32);
-    halfClear.fill(Qt::transparent);
-    QPainter(&halfClear).fillRect(0, 0, 200, 50, Qt::red);
+    // A 50 % green bar over the upper half of a clear 16-bit picture, which lies on the
+    // ground as (96, 160, 96) from edge to edge.
+    QImage bar(2000, 951, QImage::Format_RGBA64);
+    bar.fill(Qt::transparent);
+    QPainter(&bar).fillRect(0, 0, 2000, 475, QColor(0, 128, 0, 128));
+    // A phone's 50-megapixel photo of one colour: small on disk, and made without holding
+    // its 150 MB of pixels.
+    QImage photo(8660, 5773, QImage::Format_Indexed8);
+    photo.setColorTable({qRgb(30, 90, 200)});
+    photo.fill(0);
     const struct {
         const char *file;
         std::string bytes;
         QSize fitted;
         QColor centre;
     } cases[] = {
-        {"wide.png", picture(400, 100, Qt::red, "PNG"), {122, 30}, Qt::red},
-        {"tall.jpg", picture(50, 200, Qt::blue, "JPEG"), {14, 58}, Qt::blue},
+        {"wide.png", picture(400, 100, Qt::red, "PNG"), {122, 31}, Qt::red},
+        {"tall.jpg", picture(50, 200, Qt::blue, "JPEG"), {15, 58}, Qt::blue},
         {"small.ppm", picture(61, 29, Qt::green, "PPM"), {122, 58}, Qt::green},
         {"odd.bmp", picture(100, 50, Qt::yellow, "BMP"), {116, 58}, Qt::yellow},
-        {"clear.png", encoded(halfClear, "PNG"), {116, 58}, kGround},
+        {"bar.png", encoded(bar, "PNG"), {122, 58}, kGround},
+        {"photo.jpg", encoded(photo, "JPEG"), {87, 58}, QColor(30, 90, 200)},
         {"drawing.svg",
          "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='40'>"
          "<rect width='40' height='40' fill='#0000ff'/></svg>",
@@ -159,16 +167,21 @@ TEST_F(GameFiles, ConvertsPicturesIntoCentredCards)
             for (int x = 0; x < 122; ++x)
                 if (card.pixelColor(x, y) != kGround)
                     box |= QRect(x, y, 1, 1);
-        if (c.centre == kGround) // the lower half is clear: only the upper half shows
-            EXPECT_EQ(box, QRect(3, 0, 116, 29)) << c.file;
-        else
-            EXPECT_EQ(box, QRect((122 - c.fitted.width()) / 2, (58 - c.fitted.height()) / 2,
-                                 c.fitted.width(), c.fitted.height()))
-                << c.file;
-        const QColor centre = card.pixelColor(61, 29 - (c.centre == kGround ? 15 : 0));
-        const QColor wanted = c.centre == kGround ? QColor(Qt::red) : c.centre;
-        EXPECT_LE(std::abs(centre.red() - wanted.red()) + std::abs(centre.green() - wanted.green())
-                      + std::abs(centre.blue() - wanted.blue()), 12)
+        if (c.centre == kGround) { // the lower half is clear: only the bar shows
+            EXPECT_EQ(box, QRect(0, 0, 122, 29)) << c.file;
+            for (int y = 0; y < 28; ++y)
+                for (int x : {0, 1, 61, 120, 121})
+                    ASSERT_EQ(card.pixelColor(x, y), QColor(96, 160, 96)) << x << ", " << y;
+            continue;
+        }
+        EXPECT_EQ(box, QRect((122 - c.fitted.width()) / 2, (58 - c.fitted.height()) / 2,
+                             c.fitted.width(), c.fitted.height()))
+            << c.file;
+        const QColor centre = card.pixelColor(61, 29);
+        EXPECT_LE(std::abs(centre.red() - c.centre.red()) +
+                      std::abs(centre.green() - c.centre.green()) +
+                      std::abs(centre.blue() - c.centre.blue()),
+                  12)
             << c.file;
     }
     // A bitmap of a card's size is used as it is, whatever its depth.
@@ -188,13 +201,26 @@ TEST_F(GameFiles, BadInputIsRefusedAndLeavesNothing)
     const std::string missing = (elsewhere / "missing.bmp").string();
     const std::string folder = (elsewhere / "folder.mid").string();
     const std::string garbage = source("garbage.png", "\x89PNG not really");
+    const std::string tuneAsPicture = source("tune.mid", test::tuneOfSeconds(2));
+    const std::string pictureAsTune = source("photo.png", picture(10, 10, Qt::red, "PNG"));
+    // A bitmap's header claiming 20000 x 10000 pixels, with none of them.
+    std::string huge = picture(2, 2, Qt::red, "BMP").substr(0, 54);
+    for (int i = 0; i < 4; ++i) {
+        huge[18 + i] = char((20000 >> (8 * i)) & 255);
+        huge[22 + i] = char((10000 >> (8 * i)) & 255);
+    }
+    const std::string tooLarge = source("huge.bmp", huge);
     const std::string half = source("half.bmp", cutShort);
     const std::string text = source("text.mid", "MThd, so it says");
     const std::string longTune = source("long.mid", test::tuneOfSeconds(240));
     expectRefused(missing, GameFileKind::Picture, "The file \"" + missing + "\" does not exist");
     expectRefused(folder, GameFileKind::Tune, "\"" + folder + "\" is not a file");
-    expectRefused(garbage, GameFileKind::Picture,
-                  "The picture \"" + garbage + "\" cannot be read");
+    expectRefused(garbage, GameFileKind::Picture, "\"" + garbage + "\" is not a picture");
+    expectRefused(tuneAsPicture, GameFileKind::Picture,
+                  "\"" + tuneAsPicture + "\" is not a picture");
+    expectRefused(pictureAsTune, GameFileKind::Tune, "\"" + pictureAsTune + "\" is not a tune");
+    expectRefused(tooLarge, GameFileKind::Picture,
+                  "The picture \"" + tooLarge + "\" is too large: 20000 x 10000 pixels");
     expectRefused(half, GameFileKind::Picture, "The picture \"" + half + "\" cannot be read");
     expectRefused(text, GameFileKind::Tune,
                   "\"" + text + "\" is not a Standard MIDI File that can be played");
