@@ -34,6 +34,14 @@ struct FakeDialogs : FileDialogs {
     {
         return openFile(w, t, s, x);
     }
+    // Whether to replace a file: the replies in turn, and the files asked about.
+    QList<bool> replies;
+    QStringList asked;
+    bool mayReplace(QWidget *, const QString &path) override
+    {
+        asked << path;
+        return !replies.isEmpty() && replies.takeFirst();
+    }
 };
 
 struct Editor {
@@ -216,6 +224,21 @@ void TestFileChoosing::exportAndImportFromTheMenu()
     QVERIFY(texts(t.folder.bytes(kLibraryFileName).mid(5 * kRecordSize)) ==
             texts(library.mid(4 * kRecordSize)));
     QCOMPARE(t.ui().EditorGameName->text(), QString("Holiday: 2026"));
+    QVERIFY(t.errors.texts.isEmpty());
+
+    // The file the export will write exists, though the name given does not: it is kept
+    // unless the author agrees to replace it.
+    QFile kept(archive + ".quorvel");
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    kept.close();
+    t.dialogs->answers = {archive, archive};
+    t.dialogs->replies = {false, true};
+    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    QCOMPARE(t.dialogs->asked, QStringList{archive + ".quorvel"});
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
+    kept.close();
+    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll().startsWith("PK"));
     QVERIFY(t.errors.texts.isEmpty());
 }
 

@@ -127,6 +127,7 @@ TEST_F(CommandLine, AnswersWithoutOpeningTheWindow)
         {{"--export", "0", "x", "--import", "y"}, 2, "", "--export needs the game number"},
         {{"--export", "9", "x"}, 1, "", "festral-quorvel: The library holds no game number 9.",
          true},
+        {{"--export", "2", "."}, 1, "", "festral-quorvel: \"" + home.string() + "/\" is a folder"},
     };
     const fs::path library = folder.path() / kLibraryFileName;
     GameRecord scratch;
@@ -155,6 +156,9 @@ TEST_F(CommandLine, ExportsToTheCallersFolderAndASecondStartImportsIntoTheFirst)
     const Outcome exported = run({"--export", "2", "shared"}, folder.path());
     EXPECT_EQ(exported.exitCode, 0) << exported.err;
     ASSERT_TRUE(fs::exists(elsewhere() / "shared.quorvel"));
+    EXPECT_EQ(run({"--export", "2", "SHARED.QUORVEL"}, folder.path()).exitCode, 0);
+    EXPECT_TRUE(fs::exists(elsewhere() / "SHARED.QUORVEL"));
+    EXPECT_FALSE(fs::exists(elsewhere() / "SHARED.QUORVEL.quorvel"));
 
     // The first start owns the folder; a second start with --import hands the archive to it.
     QProcess *first = start({}, folder.path(), elsewhere());
