@@ -165,16 +165,12 @@ BoundedRead readBounded(FileCalls &calls, const std::string &path, std::size_t l
     } else if (static_cast<unsigned long long>(status.size) > limit) {
         file.outcome = Outcome::TooLarge;
     } else {
-        // One byte more than the limit tells a file that is too large from one that fits.
-        file.bytes.resize(std::min<std::size_t>(static_cast<std::size_t>(status.size), limit) + 1);
-        std::size_t done = 0;
+        // Pieces of a size every file reads in (those under /proc want whole entries),
+        // until the end or the limit, however large the file said it was.
+        file.bytes.reserve(static_cast<std::size_t>(status.size));
+        char buffer[65536];
         for (;;) {
-            if (done == file.bytes.size()) {
-                if (done > limit)
-                    break;
-                file.bytes.resize(std::min(limit + 1, std::max<std::size_t>(done * 2, 65536)));
-            }
-            const long n = calls.read(fd, file.bytes.data() + done, file.bytes.size() - done);
+            const long n = calls.read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
@@ -183,11 +179,12 @@ BoundedRead readBounded(FileCalls &calls, const std::string &path, std::size_t l
             }
             if (n <= 0)
                 break;
-            done += static_cast<std::size_t>(n);
+            file.bytes.append(buffer, static_cast<std::size_t>(n));
+            if (file.bytes.size() > limit) {
+                file.outcome = Outcome::TooLarge;
+                break;
+            }
         }
-        file.bytes.resize(done);
-        if (done > limit)
-            file.outcome = Outcome::TooLarge;
     }
     calls.close(fd); // a read handle: nothing is lost when closing it fails
     if (file.outcome != Outcome::Read)

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvel;
 
@@ -59,7 +60,7 @@ void TestImageTable::loadsOnlyWholeBitmaps_data()
     QTest::addColumn<bool>("topDown");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("cut"); // bytes cut off the end; -1: half the pixel rows
-    QTest::addColumn<bool>("pipe"); // a named pipe in place of the file
+    QTest::addColumn<QString>("special"); // "pipe", or the file the picture's name links to
     QTest::addColumn<QString>("error"); // empty: the picture loads
     const QString invalid = QStringLiteral("Bitmap image is not valid");
     const struct {
@@ -77,18 +78,22 @@ void TestImageTable::loadsOnlyWholeBitmaps_data()
     for (const auto &k : kinds) {
         const auto row = [&](const char *what, int cut, const QString &error) {
             QTest::addRow("%s, %s", k.name, what)
-                << int(k.format) << k.topDown << card << cut << false << error;
+                << int(k.format) << k.topDown << card << cut << QString() << error;
         };
         row("whole", 0, QString());
         row("last byte missing", 1, invalid);
         row("half the rows missing", -1, invalid);
     }
     const int rgb = QImage::Format_RGB888;
-    QTest::addRow("header only") << rgb << false << card << 58 * 368 << false << invalid;
-    QTest::addRow("4096 wide") << rgb << false << QSize(4096, 1) << 0 << false << QString();
-    QTest::addRow("4097 wide") << rgb << false << QSize(4097, 1) << 0 << false << invalid;
-    QTest::addRow("4097 high") << rgb << false << QSize(1, 4097) << 0 << false << invalid;
-    QTest::addRow("a named pipe") << rgb << false << card << 0 << true << "Cannot open file ";
+    const QString none;
+    QTest::addRow("header only") << rgb << false << card << 58 * 368 << none << invalid;
+    QTest::addRow("4096 wide") << rgb << false << QSize(4096, 1) << 0 << none << none;
+    QTest::addRow("4097 wide") << rgb << false << QSize(4097, 1) << 0 << none << invalid;
+    QTest::addRow("4097 high") << rgb << false << QSize(1, 4097) << 0 << none << invalid;
+    QTest::addRow("a named pipe") << rgb << false << card << 0 << "pipe" << "Cannot open file ";
+    // A file that gives bytes without end, whatever size it claims.
+    QTest::addRow("/proc/self/pagemap")
+        << rgb << false << card << 0 << "/proc/self/pagemap" << invalid;
 }
 
 void TestImageTable::loadsOnlyWholeBitmaps()
@@ -97,7 +102,7 @@ void TestImageTable::loadsOnlyWholeBitmaps()
     QFETCH(bool, topDown);
     QFETCH(QSize, size);
     QFETCH(int, cut);
-    QFETCH(bool, pipe);
+    QFETCH(QString, special);
     QFETCH(QString, error);
     QImage holds;
     QByteArray bytes = bitmap(picture(size), QImage::Format(format), topDown, holds);
@@ -116,8 +121,10 @@ void TestImageTable::loadsOnlyWholeBitmaps()
     table.create(3);
     table.load(3, write("before.bmp", bitmap(small, QImage::Format_RGB888, false, before)));
     const std::string card = folder.filePath("card.bmp").toStdString();
-    if (pipe)
+    if (special == "pipe")
         QCOMPARE(::mkfifo(card.c_str(), 0600), 0);
+    else if (!special.isEmpty())
+        QCOMPARE(::symlink(special.toUtf8().constData(), card.c_str()), 0);
     else
         write("card.bmp", bytes);
     QString failure;

@@ -112,8 +112,8 @@ std::string bitmap(std::uint32_t width, std::uint32_t height, char value,
     };
     put(54 + pixels.size(), 4), put(0, 4), put(54, 4), put(40, 4), put(width, 4);
     put(height, 4), put(1, 2), put(compression ? 8 : 24, 2), put(compression, 4);
-    put(pixels.size(), 4), put(0, 16);
-    return bytes + pixels;
+    put(pixels.size(), 4);
+    return bytes + std::string(16, '\0') + pixels; // resolution and palette: none
 }
 
 // An author's game: every byte of the record set, pictures p0..p18 (card 2 and card 3
