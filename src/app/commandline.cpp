@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 namespace quorvel {
 namespace {
@@ -105,7 +106,13 @@ CommandLine parseCommandLine(const QStringList &arguments, const QString &caller
             return refuse("--export needs the game number and one archive to write.");
         command.action = CommandLine::Action::Export;
         command.file = absoluteIn(callerFolder, files.first());
-        if (!command.file.endsWith(QLatin1String(kArchiveExtension)))
+        // A folder keeps its name, so that the export refuses it instead of writing an
+        // archive named after it beside it.
+        const bool folder = files.first().endsWith(QLatin1Char('/')) ||
+                            QFileInfo(command.file).isDir();
+        if (folder)
+            command.file += QLatin1Char('/');
+        else if (!command.file.endsWith(QLatin1String(kArchiveExtension), Qt::CaseInsensitive))
             command.file += QLatin1String(kArchiveExtension);
         return command;
     }

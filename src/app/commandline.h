@@ -28,7 +28,8 @@ QString usageText();
 
 // Reads the arguments (the program's name first). A relative FILE is taken from
 // `callerFolder`, the folder the user started the program in; an exported archive gets the
-// extension ".quorvel" when its name does not end in it.
+// extension ".quorvel" when its name does not end in it, in any case. A folder given for
+// the archive stays a folder (with a "/" at its end), which the export refuses.
 CommandLine parseCommandLine(const QStringList &arguments, const QString &callerFolder);
 
 // The folder the user started in: QUORVEL_CALLER_DIR, which the installed launcher sets

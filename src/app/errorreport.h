@@ -23,11 +23,19 @@ public:
     static Sink setSink(Sink sink);
 };
 
+// How many handlers run on this thread now, one inside another: more than none means that
+// the events handled now are handled inside a handler's pause or dialog.
+inline thread_local int runningHandlers = 0;
+
 // Runs one event handler and reports whatever error ends it, so that no exception ever
 // crosses Qt's event dispatch. What the handler did before the error stays done.
 template <typename Handler>
 void guarded(Handler &&handler) noexcept
 {
+    struct Running {
+        Running() { ++runningHandlers; }
+        ~Running() { --runningHandlers; }
+    } running;
     try {
         handler();
     } catch (const std::exception &e) {

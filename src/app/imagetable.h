@@ -21,9 +21,11 @@ public:
     bool exists(int slot) const { return images_[slot] != nullptr; }
 
     // Loads a Windows bitmap file (UTF-8 path, used as given). Throws QuorvelError with
-    // "Cannot open file <name>" when the file cannot be opened and "Bitmap image is not
-    // valid" when it holds no bitmap or one whose pixels stop before their end; the
-    // picture is then unchanged.
+    // "Cannot open file <name>" when the file cannot be opened or is not a regular file (a
+    // named pipe, a device), and "Bitmap image is not valid" when it holds no bitmap, one
+    // whose pixels stop before their end, one of more than 4096 x 4096 pixels or more than
+    // 32 MB; the picture is then unchanged. Nothing waits, and nothing is allocated for what
+    // a header claims.
     void load(int slot, const std::string &fileName);
 
     // Whites out the top-left 121 x 57 pixels of a picture that holds one.

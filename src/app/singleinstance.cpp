@@ -1,5 +1,8 @@
 #include "singleinstance.h"
 
+#include "app/errorreport.h"
+
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -9,9 +12,12 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QTimer>
+#include <QThread>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -36,11 +42,45 @@ void pumpUntil(const QDeadlineTimer &deadline, Done done, int stepMs = 20)
     }
 }
 
+// Whether `path` is a folder of this user that no one else may enter.
+bool privateFolder(const QByteArray &path)
+{
+    struct stat st {};
+    return path.startsWith('/') && ::lstat(path.constData(), &st) == 0 &&
+           S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+// Whether the other end of a local socket runs as this user (its peer credentials).
+bool sameUser(qintptr descriptor)
+{
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) ==
+               0 &&
+           peer.uid == ::getuid();
+}
+
+// Whether events are being handled inside something that waits for them to end: a
+// handler's pause, a dialog or a menu (each runs an event loop of its own).
+bool windowBusy()
+{
+    if (runningHandlers > 0 || QThread::currentThread()->loopLevel() > 1)
+        return true;
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) &&
+           (QApplication::activeModalWidget() || QApplication::activePopupWidget());
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(const QString &folder, QObject *parent)
-    : QObject(parent), key_(keyFor(folder))
+SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent)
 {
+    const QString stem = stemFor(folder);
+    if (!stem.isEmpty()) {
+        lockFile_ = stem + QStringLiteral(".lock");
+        socket_ = stem + QStringLiteral(".socket");
+    }
+    delivery_.setSingleShot(true);
+    connect(&delivery_, &QTimer::timeout, this, &SingleInstance::deliverPending);
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -51,23 +91,43 @@ QString SingleInstance::keyFor(const QString &folder)
     if (path.isEmpty())
         path = QDir(folder).absolutePath();
     const QByteArray hash =
-        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(24);
-    return QStringLiteral("festral-quorvel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return QStringLiteral("festral-quorvel-%1").arg(QString::fromLatin1(hash));
 }
 
-QString SingleInstance::lockFilePath() const
+QString SingleInstance::runtimeFolder()
 {
-    return lockFilePathFor(key_);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (privateFolder(runtime))
+        return QString::fromLocal8Bit(runtime);
+    QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (!cache.startsWith('/'))
+        cache = qgetenv("HOME") + "/.cache";
+    if (!cache.startsWith('/') || !QDir().mkpath(QString::fromLocal8Bit(cache)))
+        return {};
+    const QByteArray own = cache + "/festral-quorvel";
+    if (::mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    // A folder of this user's that others may enter is closed first; another's is not used.
+    struct stat st {};
+    if (::lstat(own.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
+        ::chmod(own.constData(), 0700);
+    return privateFolder(own) ? QString::fromLocal8Bit(own) : QString();
 }
 
-QString SingleInstance::lockFilePathFor(const QString &key)
+QString SingleInstance::stemFor(const QString &folder)
 {
-    return QDir::temp().filePath(key + QStringLiteral(".lock"));
+    const QString runtime = runtimeFolder();
+    return runtime.isEmpty() ? QString() : runtime + QLatin1Char('/') + keyFor(folder);
 }
+
 
 bool SingleInstance::runsIn(const QString &folder)
 {
-    QLockFile probe(lockFilePathFor(keyFor(folder)));
+    const QString stem = stemFor(folder);
+    if (stem.isEmpty())
+        return false;
+    QLockFile probe(stem + QStringLiteral(".lock"));
     probe.setStaleLockTime(0);
     if (!probe.tryLock(0))
         return true;
@@ -97,8 +157,14 @@ SingleInstance::Start SingleInstance::start(const QString &importFile, int waitM
 
 bool SingleInstance::claim()
 {
+    if (lockFile_.isEmpty()) {
+        std::fprintf(stderr, "festral-quorvel: no folder of this user's own for the lock that "
+                             "keeps a second copy out of this game folder; running without "
+                             "it\n");
+        return true;
+    }
     if (!lock_) {
-        lock_ = std::make_unique<QLockFile>(lockFilePath());
+        lock_ = std::make_unique<QLockFile>(lockFile_);
         // Only a lock whose process is gone is stale, however long the game has run.
         lock_->setStaleLockTime(0);
     }
@@ -107,8 +173,8 @@ bool SingleInstance::claim()
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket left by a copy that crashed; the lock says no copy uses it now.
-    QLocalServer::removeServer(key_);
-    if (!server_->listen(key_)) {
+    QLocalServer::removeServer(socket_);
+    if (!server_->listen(socket_)) {
         std::fprintf(stderr, "festral-quorvel: later starts in this folder cannot reach this "
                              "one: %s\n", qPrintable(server_->errorString()));
         return true;
@@ -116,6 +182,10 @@ bool SingleInstance::claim()
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (!sameUser(socket->socketDescriptor())) {
+                socket->abort();
+                continue;
+            }
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 readRequest(socket);
             });
@@ -129,8 +199,9 @@ bool SingleInstance::handOver(const QString &importFile, int waitMs)
 {
     const QDeadlineTimer deadline(waitMs);
     QLocalSocket socket;
-    socket.connectToServer(key_);
-    if (!socket.waitForConnected(waitMs))
+    socket.connectToServer(socket_);
+    // The file to import is told only to a copy of this user's.
+    if (!socket.waitForConnected(waitMs) || !sameUser(socket.socketDescriptor()))
         return false;
     QByteArray request;
     QDataStream out(&request, QIODevice::WriteOnly);
@@ -164,31 +235,35 @@ void SingleInstance::readRequest(QLocalSocket *socket)
     }
     socket->write(kAnswer);
     socket->flush();
-    deliver(importFile);
+    pending_ << importFile;
+    scheduleDelivery();
 }
 
-void SingleInstance::deliver(const QString &importFile)
+void SingleInstance::scheduleDelivery()
 {
-    if (!handler_) {
-        pending_ << importFile;
+    if (handler_ && !pending_.isEmpty() && !delivery_.isActive())
+        delivery_.start(0);
+}
+
+// One request a time, after the answer has gone: the handler may open an error box and
+// wait in it. While the window is busy the requests wait, looked at again now and then.
+void SingleInstance::deliverPending()
+{
+    if (!handler_ || pending_.isEmpty())
+        return;
+    if (windowBusy()) {
+        delivery_.start(kRetryMs);
         return;
     }
-    // After the answer has gone: the handler may open an error box and wait in it.
-    QMetaObject::invokeMethod(
-        this,
-        [this, importFile] {
-            if (handler_)
-                handler_(importFile);
-        },
-        Qt::QueuedConnection);
+    const QString importFile = pending_.takeFirst();
+    handler_(importFile);
+    scheduleDelivery();
 }
 
 void SingleInstance::setHandler(std::function<void(const QString &importFile)> handler)
 {
     handler_ = std::move(handler);
-    const QStringList pending = std::exchange(pending_, {});
-    for (const QString &importFile : pending)
-        deliver(importFile);
+    scheduleDelivery();
 }
 
 } // namespace quorvel

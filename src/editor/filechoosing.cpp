@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -42,6 +43,13 @@ public:
                      const QString &filter) override
     {
         return QFileDialog::getSaveFileName(parent, title, suggested, filter, nullptr, kOptions);
+    }
+    bool mayReplace(QWidget *parent, const QString &path) override
+    {
+        return QMessageBox::question(parent, QStringLiteral("Export This Game"),
+                                     QStringLiteral("\"%1\" already exists. Replace it?")
+                                         .arg(QFileInfo(path).fileName())) ==
+               QMessageBox::Yes;
     }
 
 private:
@@ -450,8 +458,12 @@ void FileChoosing::exportThisGame()
                                       gameArchiveFilter());
     if (path.isEmpty())
         return;
-    if (!path.endsWith(QString::fromLatin1(kArchiveExtension), Qt::CaseInsensitive))
+    // The dialog asked about the name it was given; the file written may be another.
+    if (!path.endsWith(QString::fromLatin1(kArchiveExtension), Qt::CaseInsensitive)) {
         path += QString::fromLatin1(kArchiveExtension);
+        if (QFileInfo::exists(path) && !dialogs_->mayReplace(&form_, path))
+            return;
+    }
     form_.StoreEditRecord();
     exportGame(form_.editor.EditIndex, path.toStdString());
 }

@@ -32,6 +32,8 @@ public:
     // Where the author chose to save, starting from `suggested`; empty when cancelled.
     virtual QString saveFile(QWidget *parent, const QString &title, const QString &suggested,
                              const QString &filter) = 0;
+    // Whether the existing file `path` may be replaced; the dialogs that do not ask keep it.
+    virtual bool mayReplace(QWidget *, const QString &) { return false; }
 };
 
 // The name filters of a file dialog for pictures (every format this Qt reads) or tunes.

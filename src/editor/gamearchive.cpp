@@ -1,6 +1,8 @@
 #include "gamearchive.h"
 
 #include "editor/editorstore.h"
+#include "library/bitmapcheck.h"
+#include "library/filecalls.h"
 #include "library/gamefolder.h"
 #include "library/gameselection.h"
 #include "library/libraryfile.h"
@@ -10,10 +12,11 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <cstdio>
+#include <QByteArray>
+#include <QImage>
 #include <cstring>
 #include <ctime>
-#include <functional>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,6 +28,8 @@ namespace {
 
 constexpr const char *kRecordEntry = "record.dat";
 constexpr const char *kFilesFolder = "files/";
+// The largest archive read: its files may hold 64 MB in all, and its headers take a little.
+constexpr std::size_t kLargestArchive = kLargestImport + (1u << 20);
 
 // The slots whose names the game uses: pictures 0 to 18, tunes 1 to 18.
 struct Slot {
@@ -34,12 +39,12 @@ struct Slot {
 
 std::vector<Slot> usedSlots(GameRecord &record)
 {
-    std::vector<Slot> slots;
+    std::vector<Slot> fields;
     for (int i = 0; i < kImageCount; ++i)
-        slots.push_back({&record.Bmps[i], false});
+        fields.push_back({&record.Bmps[i], false});
     for (int i = 1; i <= kHelpTuneSlot; ++i)
-        slots.push_back({&record.Midis[i], true});
-    return slots;
+        fields.push_back({&record.Midis[i], true});
+    return fields;
 }
 
 std::vector<std::string> components(std::string path)
@@ -58,18 +63,35 @@ std::vector<std::string> components(std::string path)
     return parts;
 }
 
-// The entry under which the file a record names travels: "files/" and the name made
-// relative ("/" at its start and "." dropped, ".." made "__"), so that export and import
-// find the same entry for the same name. Empty for a name that names no file.
-std::string entryNameFor(const std::string &utf8Name)
+// The entry under which a file the record names by a bare name travels.
+std::string entryNameFor(const std::string &bareName)
 {
-    std::string entry;
-    for (const std::string &part : components(utf8Name)) {
-        if (part.empty() || part == ".")
-            continue;
-        entry += (entry.empty() ? "" : "/") + (part == ".." ? std::string("__") : part);
+    return kFilesFolder + bareName;
+}
+
+// Whether a record's file name is a bare name the game's folder can hold: no folder, no
+// "." or "..", no control characters. Empty names name no file and pass.
+bool bareName(const std::string &utf8Name)
+{
+    return utf8Name.empty() || storableFileName(utf8Name, "") == utf8Name;
+}
+
+// A name as an error text shows it: control characters as "?".
+std::string shown(std::string name)
+{
+    for (char &c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
     }
-    return entry.empty() ? entry : kFilesFolder + entry;
+    return quorvel::quoted(name);
+}
+
+// A text of another part of the program inside a sentence of this one.
+std::string lowerFirst(std::string text)
+{
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
 }
 
 // What a hostile archive could use to reach outside the game's folder.
@@ -92,9 +114,14 @@ class ArchiveReader {
 public:
     explicit ArchiveReader(const std::string &path) : path_(path) {}
 
-    // Reads every entry, checking each against the rules, and keeps the bytes of those
-    // `keep` wants. Throws QuorvelError on the first entry that breaks a rule.
-    std::map<std::string, std::string> read(const std::function<bool(const std::string &)> &keep);
+    // Reads every entry, checking each against the rules, and gives the files by name.
+    // Throws QuorvelError on the first entry that breaks a rule.
+    std::map<std::string, std::string> read();
+
+    [[noreturn]] void refuse(const std::string &why) const
+    {
+        throw QuorvelError("The game archive " + quoted(path_) + " is refused: " + why);
+    }
 
 private:
     [[noreturn]] void damaged() const
@@ -102,20 +129,24 @@ private:
         throw QuorvelError("The file " + quoted(path_) +
                            " is not a game archive or is damaged");
     }
-    [[noreturn]] void refuse(const std::string &why) const
-    {
-        throw QuorvelError("The game archive " + quoted(path_) + " is refused: " + why);
-    }
-    std::string data(archive *a, archive_entry *entry, const std::string &name);
+    std::string data(archive *a, archive_entry *entry, const std::string &name,
+                     std::size_t room);
 
     std::string path_;
 };
 
-std::string ArchiveReader::data(archive *a, archive_entry *entry, const std::string &name)
+// An entry's bytes, at most 16 MB, and at most `room` more bytes for the whole archive.
+std::string ArchiveReader::data(archive *a, archive_entry *entry, const std::string &name,
+                                std::size_t room)
 {
-    if (archive_entry_size_is_set(entry) &&
-        archive_entry_size(entry) > static_cast<la_int64_t>(kLargestGameFile))
-        refuse(quoted(name) + " is larger than 16 MB");
+    const auto tooLarge = [&](la_int64_t size) {
+        if (size > static_cast<la_int64_t>(kLargestGameFile))
+            refuse(quoted(name) + " is larger than 16 MB");
+        if (size > static_cast<la_int64_t>(room))
+            refuse("its files hold more than 64 MB");
+    };
+    if (archive_entry_size_is_set(entry))
+        tooLarge(archive_entry_size(entry));
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -125,25 +156,22 @@ std::string ArchiveReader::data(archive *a, archive_entry *entry, const std::str
         if (n == 0)
             return bytes;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > kLargestGameFile)
-            refuse(quoted(name) + " is larger than 16 MB");
+        tooLarge(static_cast<la_int64_t>(bytes.size()));
     }
 }
 
-std::map<std::string, std::string>
-ArchiveReader::read(const std::function<bool(const std::string &)> &keep)
+std::map<std::string, std::string> ArchiveReader::read()
 {
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0)
-        throw QuorvelError("The file " + quoted(path_) + " does not exist");
+    // Read as any file a stranger made: a named pipe or a device is refused at once.
+    const std::string zip = readGameFile(path_, kLargestArchive);
     ArchivePtr a(archive_read_new(), archive_read_free);
     if (!a)
         throw std::bad_alloc();
     archive_read_support_format_zip(a.get());
-    if (archive_read_open_filename(a.get(), path_.c_str(), 65536) != ARCHIVE_OK)
+    if (archive_read_open_memory(a.get(), zip.data(), zip.size()) != ARCHIVE_OK)
         damaged();
-    std::map<std::string, std::string> kept;
-    std::set<std::string> seen;
+    std::map<std::string, std::string> files;
+    std::size_t room = kLargestImport;
     int count = 0;
     for (;;) {
         archive_entry *entry = nullptr;
@@ -164,13 +192,23 @@ ArchiveReader::read(const std::function<bool(const std::string &)> &keep)
             continue;
         if (type != AE_IFREG || archive_entry_symlink(entry) || archive_entry_hardlink(entry))
             refuse(quoted(name) + " is a link or not a file");
-        if (!seen.insert(name).second)
+        if (files.count(name))
             refuse(quoted(name) + " is there twice");
-        std::string bytes = data(a.get(), entry, name);
-        if (keep(name))
-            kept.emplace(name, std::move(bytes));
+        std::string bytes = data(a.get(), entry, name, room);
+        room -= bytes.size();
+        files.emplace(name, std::move(bytes));
     }
-    return kept;
+    return files;
+}
+
+// A picture of the archive must load as the game will load it.
+bool isCardPicture(const std::string &bytes)
+{
+    QImage picture;
+    return isWholeBitmap(bytes) &&
+           picture.loadFromData(
+               QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
+               "BMP");
 }
 
 // ---- Writing
@@ -211,6 +249,62 @@ GameRecord readRecord(std::int32_t index)
     return record;
 }
 
+// The record with nothing after each field's text: the bytes a record carries there are
+// leftovers of other games, and a shared game passes on only its own.
+GameRecord withoutLeftovers(const GameRecord &stored)
+{
+    GameRecord record = GameRecord::zeroed();
+    record.Name.assign(stored.Name.str());
+    for (int i = 0; i < kSlotCount; ++i) {
+        record.Bmps[i].assign(stored.Bmps[i].str());
+        record.Midis[i].assign(stored.Midis[i].str());
+    }
+    for (int j = 0; j < kDescriptionCount; ++j)
+        record.Descriptions[j].assign(stored.Descriptions[j].str());
+    return record;
+}
+
+// A file of the game's folder that an archive holds, and the entry it travels as.
+struct SharedFile {
+    std::string entry;
+    std::string source; // the name the library's record gives it
+    std::time_t modified;
+};
+
+// Gives every file the record names a bare name, also one the author named by a path, and a
+// second file of the same name a free one; returns the files that exist, to be packed.
+std::vector<SharedFile> makeNamesBare(GameRecord &record)
+{
+    std::map<std::string, std::string> sharedAs;
+    std::set<std::string> taken;
+    std::vector<SharedFile> files;
+    for (const Slot &slot : usedSlots(record)) {
+        const std::string source = textOf(*slot.field);
+        if (source.empty())
+            continue;
+        auto [known, fresh] = sharedAs.emplace(source, std::string());
+        if (fresh) {
+            const std::string bare =
+                storableFileName(std::filesystem::path(source).filename().string(), "");
+            for (int n = 1; !bare.empty(); ++n) {
+                const std::string name = candidateName(bare, n, kFileNameCapacity);
+                if (taken.insert(name).second) {
+                    known->second = name;
+                    break;
+                }
+            }
+            struct stat st {};
+            if (!known->second.empty() && ::stat(source.c_str(), &st) == 0 &&
+                S_ISREG(st.st_mode))
+                files.push_back({entryNameFor(known->second), source, st.st_mtime});
+        }
+        // Zeros first: the new name may be shorter than the path it replaces.
+        std::memset(slot.field->chars, 0, sizeof slot.field->chars);
+        storeText(*slot.field, known->second);
+    }
+    return files;
+}
+
 // Removes the files an import has written so far, when a later step fails.
 struct WrittenFiles {
     std::vector<std::string> names;
@@ -220,7 +314,7 @@ struct WrittenFiles {
         if (kept)
             return;
         for (const std::string &name : names)
-            std::remove(name.c_str());
+            FileCalls::current().remove(name);
     }
 };
 
@@ -228,7 +322,13 @@ struct WrittenFiles {
 
 void exportGame(std::int32_t index, const std::string &archivePath)
 {
-    GameRecord record = readRecord(index);
+    std::error_code error;
+    if (archivePath.ends_with('/') || std::filesystem::is_directory(archivePath, error))
+        throw QuorvelError(quoted(archivePath) + " is a folder: name the game archive to "
+                           "write in it");
+    GameRecord record = withoutLeftovers(readRecord(index));
+    const std::vector<SharedFile> files = makeNamesBare(record);
+
     std::string zip;
     ArchivePtr a(archive_write_new(), archive_write_free);
     if (!a)
@@ -242,17 +342,8 @@ void exportGame(std::int32_t index, const std::string &archivePath)
     const std::time_t now = std::time(nullptr);
     addEntry(a.get(), kRecordEntry,
              std::string(reinterpret_cast<const char *>(record.data()), kRecordSize), now);
-    std::set<std::string> added;
-    for (const Slot &slot : usedSlots(record)) {
-        const std::string name = textOf(*slot.field);
-        const std::string entry = entryNameFor(name);
-        struct stat st {};
-        if (entry.empty() || added.count(entry) || ::stat(name.c_str(), &st) != 0 ||
-            !S_ISREG(st.st_mode))
-            continue;
-        added.insert(entry);
-        addEntry(a.get(), entry, readGameFile(name), st.st_mtime);
-    }
+    for (const SharedFile &file : files)
+        addEntry(a.get(), file.entry, readGameFile(file.source), file.modified);
     if (archive_write_close(a.get()) != ARCHIVE_OK)
         throw QuorvelError(std::string("The game archive cannot be made: ") +
                            archive_error_string(a.get()));
@@ -262,61 +353,96 @@ void exportGame(std::int32_t index, const std::string &archivePath)
 std::int32_t importGame(const std::string &archivePath)
 {
     ArchiveReader reader(archivePath);
-    const auto recordEntry = reader.read([](const std::string &n) { return n == kRecordEntry; });
-    const auto found = recordEntry.find(kRecordEntry);
-    if (found == recordEntry.end() || found->second.size() != kRecordSize)
+    const auto entries = reader.read();
+    const auto found = entries.find(kRecordEntry);
+    if (found == entries.end() || found->second.size() != kRecordSize)
         throw QuorvelError("The game archive " + quoted(archivePath) +
                            " holds no game record of 6686 bytes");
     GameRecord record;
     std::memcpy(record.data(), found->second.data(), kRecordSize);
 
-    std::vector<Slot> slots = usedSlots(record);
-    std::set<std::string> wanted;
-    for (const Slot &slot : slots)
-        wanted.insert(entryNameFor(textOf(*slot.field)));
-    const auto files = reader.read([&](const std::string &n) { return wanted.count(n) > 0; });
-    for (const Slot &slot : slots) {
-        const auto file = files.find(entryNameFor(textOf(*slot.field)));
-        if (slot.tune && file != files.end())
-            requirePlayableTune(file->second, textOf(*slot.field));
+    // The record may name only files of the game's folder, and each file the archive
+    // brings must be what its slot needs.
+    std::vector<Slot> fields = usedSlots(record);
+    std::map<std::string, std::string> files; // entry, bytes
+    for (const Slot &slot : fields) {
+        const std::string name = textOf(*slot.field);
+        if (!bareName(name))
+            reader.refuse("its record names the file " + shown(name) + " by a path, not by "
+                          "a bare file name");
+        const auto file = entries.find(entryNameFor(name));
+        if (name.empty() || file == entries.end())
+            continue; // a file the game's folder may hold already
+        try {
+            if (slot.tune)
+                requirePlayableTune(file->second, name);
+        } catch (const QuorvelError &e) {
+            reader.refuse(lowerFirst(e.what()));
+        }
+        if (!slot.tune && !isCardPicture(file->second))
+            reader.refuse("the picture " + quoted(name) + " is not a Windows bitmap of at "
+                          "most 4096 x 4096 pixels, or it is damaged");
+        files.insert(*file);
     }
 
+    const std::string notImported = "The game in " + quoted(archivePath) + " was not imported: ";
+    const auto libraryFailure = [&](const char *step, const QuorvelError &e) {
+        return QuorvelError(notImported + "the library " + quoted(kLibraryFileName) +
+                            " could not be " + step + ": " + e.what());
+    };
     LibraryFile library;
-    library.Open();
-    const std::int32_t index = library.Count();
-    library.Close();
+    std::int32_t index = 0;
+    try {
+        library.Open();
+        index = library.Count();
+        library.Close();
+    } catch (const QuorvelError &e) {
+        throw libraryFailure("read", e);
+    }
     if (index < 4)
-        throw QuorvelError("The library must hold the four default games before a game "
-                           "is imported");
+        throw QuorvelError(notImported + "the library must hold the four default games "
+                                         "before a game is imported");
 
     WrittenFiles written;
     std::map<std::string, std::string> placedAs;
-    for (const auto &[entry, bytes] : files) {
-        const std::string base = entry.substr(entry.rfind('/') + 1);
-        const PlacedFile placed = placeInGameFolder(storableFileName(base, "file"), bytes);
-        if (placed.written)
-            written.names.push_back(placed.name);
-        placedAs[entry] = placed.name;
+    try {
+        for (const auto &[entry, bytes] : files) {
+            const std::string base = entry.substr(entry.rfind('/') + 1);
+            const PlacedFile placed = placeInGameFolder(storableFileName(base, "file"), bytes);
+            if (placed.written)
+                written.names.push_back(placed.name);
+            placedAs[entry] = placed.name;
+        }
+    } catch (const QuorvelError &e) {
+        throw QuorvelError(notImported + e.what());
     }
-    for (const Slot &slot : slots) {
+    for (const Slot &slot : fields) {
         const auto placed = placedAs.find(entryNameFor(textOf(*slot.field)));
         if (placed != placedAs.end() && placed->second != textOf(*slot.field))
             storeText(*slot.field, placed->second);
     }
 
-    library.Open();
     try {
-        library.Seek(index);
-        library.Write(record);
-        library.Close();
-    } catch (...) {
+        library.Open();
         try {
-            // A record cut short by a full disk must not stay behind the last game.
             library.Seek(index);
-            library.Truncate();
-        } catch (const QuorvelError &) {
+            library.Write(record);
+            library.Close();
+        } catch (...) {
+            try {
+                // A record cut short by a full disk, or written whole before the closing
+                // failed, must not stay behind the last game.
+                if (!library.isOpen())
+                    library.Open();
+                library.Seek(index);
+                library.Truncate();
+                library.Close();
+            } catch (const QuorvelError &) {
+            }
+            throw;
         }
-        throw;
+    } catch (const QuorvelError &e) {
+        throw libraryFailure("written", e);
     }
     written.kept = true;
     return index;

@@ -1,18 +1,15 @@
 #include "gamefolder.h"
 
 #include "library/ansi.h"
+#include "library/filecalls.h"
 #include "library/gamerecord.h"
 #include "library/libraryfile.h"
 #include "library/quorvelerror.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <random>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace quorvel {
@@ -20,10 +17,11 @@ namespace {
 
 constexpr std::size_t kLongestExtension = 11; // the dot included
 
-// The text of a failed call's errno, from the same table as the library file's errors.
+// The text of a failed call's errno, as the library file's errors read: "I/O error <errno>"
+// for an errno without a text of the program's own.
 std::string reason(int errnum, const std::string &path)
 {
-    return ioErrorText(ioErrorCode(errnum, path));
+    return ioErrorOf(errnum, path).what();
 }
 
 // Splits UTF-8 text into its characters, each a whole sequence (a malformed byte alone).
@@ -50,11 +48,11 @@ std::string joined(const std::vector<std::string> &chars, std::size_t from, std:
     return out;
 }
 
-// Writes all bytes to an open file, through the seam, going on after short writes.
-bool writeAll(int fd, std::string_view bytes)
+// Writes all bytes to an open file, going on after short writes.
+bool writeAll(FileCalls &calls, int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t n = fileSystemCalls().write(fd, bytes.data(), bytes.size());
+        const long n = calls.write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -67,63 +65,41 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-// A hidden file beside `target` holding `bytes`, flushed to the disk. Throws QuorvelError
+// A hidden file in `folder` holding `bytes`, flushed to the disk. Throws QuorvelError
 // naming `shownName`; on failure nothing is left behind.
-std::string writeTemporary(const std::filesystem::path &folder, std::string_view bytes,
+std::string writeTemporary(const std::string &folder, std::string_view bytes,
                            const std::string &shownName)
 {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937 random{std::random_device{}()};
-    for (int attempt = 0;; ++attempt) {
-        const std::string name = ".quorvel-" + std::to_string(::getpid()) + "-" +
-                                 std::to_string(counter++) + "-" + std::to_string(random()) +
-                                 ".part";
-        const std::string temp = (folder / name).string();
-        const int fd = fileSystemCalls().open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL |
-                                                                O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (errno == EEXIST && attempt < 100)
-                continue;
-            throw QuorvelError("Cannot write " + quoted(shownName) + ": " +
-                               reason(errno, temp));
-        }
-        int error = 0;
-        if (!writeAll(fd, bytes) || fileSystemCalls().fsync(fd) != 0)
-            error = errno;
-        if (::close(fd) != 0 && !error)
-            error = errno;
-        if (error) {
-            ::unlink(temp.c_str());
-            throw QuorvelError("Cannot write " + quoted(shownName) + ": " +
-                               reason(error, shownName));
-        }
-        return temp;
+    FileCalls &calls = FileCalls::current();
+    std::string temp;
+    const int fd = createTemporary(calls, folder, O_WRONLY, 0644, temp);
+    if (fd < 0)
+        throw QuorvelError("Cannot write " + quoted(shownName) + ": " + reason(errno, temp));
+    int error = 0;
+    if (!writeAll(calls, fd, bytes) || calls.flush(fd) != 0)
+        error = errno;
+    if (calls.close(fd) != 0 && !error)
+        error = errno;
+    if (error) {
+        calls.remove(temp);
+        throw QuorvelError("Cannot write " + quoted(shownName) + ": " +
+                           reason(error, shownName));
     }
+    return temp;
 }
 
 // Whether `path` is a regular file holding exactly `bytes`.
 bool holdsExactly(const std::string &path, std::string_view bytes)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) != bytes.size())
+    FileStatus status;
+    if (FileCalls::current().lookup(path, status) != 0 || !S_ISREG(status.mode) ||
+        static_cast<std::size_t>(status.size) != bytes.size())
         return false;
-    try {
-        return readGameFile(path, bytes.size()) == bytes;
-    } catch (const QuorvelError &) {
-        return false;
-    }
+    const BoundedRead file = readBounded(path, bytes.size());
+    return file.outcome == BoundedRead::Outcome::Read && file.bytes == bytes;
 }
 
 } // namespace
-
-FileSystemCalls &fileSystemCalls()
-{
-    static FileSystemCalls calls{
-        [](const char *path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-        ::write, ::fsync, ::link, std::rename};
-    return calls;
-}
 
 std::string storableFileName(std::string_view utf8Name, std::string_view fallback)
 {
@@ -165,67 +141,95 @@ std::string fittedFileName(const std::string &utf8Name, std::size_t capacity)
     return candidateName(utf8Name, 1, capacity);
 }
 
-std::string readGameFile(const std::string &path, std::size_t limit)
+BoundedRead readBounded(const std::string &path, std::size_t limit)
 {
-    // Not blocking: a named pipe must not hang the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    return readBounded(FileCalls::current(), path, limit);
+}
+
+BoundedRead readBounded(FileCalls &calls, const std::string &path, std::size_t limit)
+{
+    BoundedRead file;
+    using Outcome = BoundedRead::Outcome;
+    const int fd = calls.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY, 0);
     if (fd < 0) {
-        if (errno == ENOENT)
-            throw QuorvelError("The file " + quoted(path) + " does not exist");
-        throw QuorvelError("Cannot read " + quoted(path) + ": " + reason(errno, path));
+        file.errnum = errno;
+        file.outcome = errno == ENOENT ? Outcome::Missing : Outcome::CannotOpen;
+        return file;
     }
-    struct stat st {};
-    std::string bytes;
-    int error = 0;
-    if (::fstat(fd, &st) != 0) {
-        error = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw QuorvelError(quoted(path) + " is not a file");
-    } else if (static_cast<std::uint64_t>(st.st_size) > limit) {
-        ::close(fd);
-        throw QuorvelError("The file " + quoted(path) + " is larger than " +
-                           std::to_string(limit >> 20) + " MB");
+    FileStatus status;
+    if (calls.status(fd, status) != 0) {
+        file.errnum = errno;
+        file.outcome = Outcome::Failed;
+    } else if (!S_ISREG(status.mode)) {
+        file.outcome = Outcome::NotAFile;
+    } else if (static_cast<unsigned long long>(status.size) > limit) {
+        file.outcome = Outcome::TooLarge;
     } else {
+        // Pieces of a size every file reads in (those under /proc want whole entries),
+        // until the end or the limit, however large the file said it was.
+        file.bytes.reserve(static_cast<std::size_t>(status.size));
         char buffer[65536];
         for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            const long n = calls.read(fd, buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0)
-                error = errno;
+            if (n < 0) {
+                file.errnum = errno;
+                file.outcome = Outcome::Failed;
+            }
             if (n <= 0)
                 break;
-            bytes.append(buffer, static_cast<std::size_t>(n));
-            if (bytes.size() > limit) {
-                ::close(fd);
-                throw QuorvelError("The file " + quoted(path) + " is larger than " +
-                                   std::to_string(limit >> 20) + " MB");
+            file.bytes.append(buffer, static_cast<std::size_t>(n));
+            if (file.bytes.size() > limit) {
+                file.outcome = Outcome::TooLarge;
+                break;
             }
         }
     }
-    ::close(fd);
-    if (error)
-        throw QuorvelError("Cannot read " + quoted(path) + ": " + reason(error, path));
-    return bytes;
+    calls.close(fd); // a read handle: nothing is lost when closing it fails
+    if (file.outcome != Outcome::Read)
+        file.bytes.clear();
+    return file;
+}
+
+std::string readGameFile(const std::string &path, std::size_t limit)
+{
+    BoundedRead file = readBounded(path, limit);
+    switch (file.outcome) {
+    case BoundedRead::Outcome::Read:
+        break;
+    case BoundedRead::Outcome::Missing:
+        throw QuorvelError("The file " + quoted(path) + " does not exist");
+    case BoundedRead::Outcome::NotAFile:
+        throw QuorvelError(quoted(path) + " is not a file");
+    case BoundedRead::Outcome::TooLarge:
+        throw QuorvelError("The file " + quoted(path) + " is larger than " +
+                           std::to_string(limit >> 20) + " MB");
+    case BoundedRead::Outcome::CannotOpen:
+    case BoundedRead::Outcome::Failed:
+        throw QuorvelError("Cannot read " + quoted(path) + ": " + reason(file.errnum, path));
+    }
+    return std::move(file.bytes);
 }
 
 PlacedFile placeInGameFolder(const std::string &wantedName, std::string_view bytes)
 {
+    FileCalls &calls = FileCalls::current();
     const std::string first = fittedFileName(wantedName, kFileNameCapacity);
     std::string temp;
     struct Cleanup {
+        FileCalls &calls;
         std::string &path;
         ~Cleanup()
         {
             if (!path.empty())
-                ::unlink(path.c_str());
+                calls.remove(path);
         }
-    } cleanup{temp};
+    } cleanup{calls, temp};
     for (int n = 1; n < 100000; ++n) {
         const std::string name = candidateName(wantedName, n, kFileNameCapacity);
-        struct stat st {};
-        if (::lstat(name.c_str(), &st) == 0) {
+        FileStatus status;
+        if (calls.lookup(name, status) == 0) {
             if (holdsExactly(name, bytes))
                 return {name, false};
             continue;
@@ -236,13 +240,13 @@ PlacedFile placeInGameFolder(const std::string &wantedName, std::string_view byt
             temp = writeTemporary(".", bytes, first);
         // A hard link takes the name only if it is still free; a file system without
         // links gets the temporary file renamed instead.
-        if (fileSystemCalls().link(temp.c_str(), name.c_str()) == 0)
+        if (calls.link(temp, name) == 0)
             return {name, true};
         if (errno == EEXIST)
             continue;
         if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS && errno != EMLINK)
             throw QuorvelError("Cannot write " + quoted(name) + ": " + reason(errno, name));
-        if (fileSystemCalls().rename(temp.c_str(), name.c_str()) != 0)
+        if (calls.rename(temp, name) != 0)
             throw QuorvelError("Cannot write " + quoted(name) + ": " + reason(errno, name));
         temp.clear();
         return {name, true};
@@ -252,15 +256,17 @@ PlacedFile placeInGameFolder(const std::string &wantedName, std::string_view byt
 
 void replaceFile(const std::string &path, std::string_view bytes)
 {
-    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    FileCalls &calls = FileCalls::current();
+    std::string folder = std::filesystem::path(path).parent_path().string();
     if (folder.empty())
         folder = ".";
     const std::string temp = writeTemporary(folder, bytes, path);
-    if (fileSystemCalls().rename(temp.c_str(), path.c_str()) != 0) {
+    if (calls.rename(temp, path) != 0) {
         const int error = errno;
-        ::unlink(temp.c_str());
+        calls.remove(temp);
         throw QuorvelError("Cannot write " + quoted(path) + ": " + reason(error, path));
     }
+    calls.flushFolder(folder);
 }
 
 } // namespace quorvel

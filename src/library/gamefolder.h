@@ -1,10 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 // Files that authoring brings into the game's folder (the working folder, where the library
 // file lives): the names they get there and how their bytes get there without ever leaving
@@ -12,8 +10,12 @@
 
 namespace quorvel {
 
+class FileCalls;
+
 // The largest picture or tune file that is brought in, copied or imported.
 inline constexpr std::size_t kLargestGameFile = 16u << 20;
+// The largest picture or tune file the game reads to show or play it.
+inline constexpr std::size_t kLargestReadFile = 32u << 20;
 
 // A bare file name that a record can store and the file system can hold: characters
 // without a Windows-1252 byte, controls, "/" and "\" become "_", and a name that would be
@@ -28,8 +30,25 @@ std::string fittedFileName(const std::string &utf8Name, std::size_t capacity);
 // "stem-3.ext", ..., each fitted to `capacity` characters.
 std::string candidateName(const std::string &utf8Name, int n, std::size_t capacity);
 
-// The whole content of a file (UTF-8 path). Throws QuorvelError naming the file when it
-// cannot be read, is not a regular file or holds more than `limit` bytes.
+// The whole content of a file that anyone may have put there or named, read so that it can
+// neither hang the program nor fill its memory: opened without waiting (a named pipe or a
+// device answers at once), taken only when it is a regular file, and read to at most
+// `limit` bytes, whatever its size claims (a file under /proc claims none).
+struct BoundedRead {
+    enum class Outcome { Read, Missing, CannotOpen, NotAFile, TooLarge, Failed };
+    Outcome outcome = Outcome::Read;
+    int errnum = 0;    // why it could not be opened or read
+    std::string bytes; // the content, when read
+};
+BoundedRead readBounded(const std::string &path, std::size_t limit);
+// The same through the calls given. Showing a picture and playing a tune read with the
+// system's own: the fault sweeps of the library and the game's folder are about what the
+// program writes and brings in, and a picture that cannot be read is an error of its own.
+BoundedRead readBounded(FileCalls &calls, const std::string &path, std::size_t limit);
+
+// The whole content of a file (UTF-8 path), read as readBounded() does. Throws QuorvelError
+// naming the file when it cannot be read, is not a regular file or holds more than `limit`
+// bytes.
 std::string readGameFile(const std::string &path, std::size_t limit = kLargestGameFile);
 
 // Writes `bytes` into the working folder under the first free candidate of `wantedName`
@@ -46,16 +65,5 @@ PlacedFile placeInGameFolder(const std::string &wantedName, std::string_view byt
 // Writes a whole file at `path` (any folder) the same way, replacing a file of that name
 // only once the new one is complete.
 void replaceFile(const std::string &path, std::string_view bytes);
-
-// The system calls through which new files reach the disk. Tests replace them to fail a
-// chosen call with a chosen error; every call goes through here.
-struct FileSystemCalls {
-    int (*open)(const char *path, int flags, mode_t mode);
-    ssize_t (*write)(int fd, const void *data, std::size_t size);
-    int (*fsync)(int fd);
-    int (*link)(const char *from, const char *to);
-    int (*rename)(const char *from, const char *to);
-};
-FileSystemCalls &fileSystemCalls();
 
 } // namespace quorvel

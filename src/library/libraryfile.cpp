@@ -8,92 +8,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
-#include <thread>
-#include <unistd.h>
 
 namespace quorvel {
-namespace {
-
-class SystemFileCalls : public FileCalls {
-public:
-    int open(const std::string &path, int flags, int mode) override
-    {
-        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
-    }
-    long read(int fd, void *buffer, std::size_t size) override
-    {
-        return ::read(fd, buffer, size);
-    }
-    long write(int fd, const void *buffer, std::size_t size) override
-    {
-        return ::write(fd, buffer, size);
-    }
-    long long seek(int fd, long long offset) override
-    {
-        return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET);
-    }
-    int status(int fd, long long &size, int &mode) override
-    {
-        struct stat st;
-        if (::fstat(fd, &st) != 0)
-            return -1;
-        size = st.st_size;
-        mode = static_cast<int>(st.st_mode & 07777);
-        return 0;
-    }
-    int setMode(int fd, int mode) override { return ::fchmod(fd, static_cast<mode_t>(mode)); }
-    int truncate(int fd, long long length) override
-    {
-        return ::ftruncate(fd, static_cast<off_t>(length));
-    }
-    int flush(int fd) override { return ::fdatasync(fd); }
-    void startFlush(int fd) override { ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
-    int close(int fd) override { return ::close(fd); }
-    // Freeing the blocks and cached pages of a large file that has just been replaced takes
-    // longer than writing its replacement; nothing needs to wait for it, so a thread of its
-    // own does it (as databases drop large files in the background).
-    void closeLater(int fd) override
-    {
-        try {
-            std::thread([fd] { ::close(fd); }).detach();
-        } catch (const std::system_error &) { // no thread to be had: close it here
-            ::close(fd);
-        }
-    }
-    int rename(const std::string &from, const std::string &to) override
-    {
-        return std::rename(from.c_str(), to.c_str());
-    }
-    int remove(const std::string &path) override { return ::unlink(path.c_str()); }
-};
-
-FileCalls *&installed()
-{
-    static FileCalls *calls = nullptr;
-    return calls;
-}
-
-} // namespace
-
-FileCalls &FileCalls::system()
-{
-    static SystemFileCalls calls;
-    return calls;
-}
-
-FileCalls &FileCalls::current()
-{
-    return installed() ? *installed() : system();
-}
-
-FileCalls *FileCalls::use(FileCalls *calls)
-{
-    FileCalls *previous = installed();
-    installed() = calls;
-    return previous;
-}
 
 std::string ioErrorText(int code)
 {
@@ -211,19 +128,18 @@ void LibraryFile::Create()
     openWith(O_RDWR | O_CREAT | O_TRUNC);
 }
 
-long long LibraryFile::status(int &mode)
+FileStatus LibraryFile::status()
 {
     requireOpen();
-    long long size = 0;
-    if (calls_.status(fd_, size, mode) != 0)
+    FileStatus status;
+    if (calls_.status(fd_, status) != 0)
         fail(errno);
-    return size;
+    return status;
 }
 
 int LibraryFile::Count()
 {
-    int mode = 0;
-    return static_cast<int>(status(mode) / static_cast<long long>(kRecordSize));
+    return static_cast<int>(status().size / static_cast<long long>(kRecordSize));
 }
 
 void LibraryFile::Seek(int n)
@@ -349,16 +265,27 @@ void LibraryFile::replaceRecord(const std::string &linkName, int n, const GameRe
         fileName = linkName;
     LibraryFile source(fileName);
     source.Open();
-    int mode = 0;
-    const long long count = source.status(mode) / static_cast<long long>(kRecordSize);
+    const FileStatus was = source.status();
+    const long long count = was.size / static_cast<long long>(kRecordSize);
     if (n < 0 || n > count || (n == count && !inserted))
         failCode(kReadBeyondEnd);
     const int last = static_cast<int>(count) - 1;
 
-    LibraryFile target(fileName + ".new");
-    target.Create();
+    std::string folder = std::filesystem::path(fileName).parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    // A name no one else can have made beforehand: a link put there in its place would
+    // have the file it names emptied and written.
+    LibraryFile target(fileName);
+    target.fd_ = createTemporary(target.calls_, folder, O_RDWR, 0600, target.fileName_);
+    if (target.fd_ < 0)
+        target.fail(errno);
     try {
-        if (target.calls_.setMode(target.fd_, mode) != 0)
+        // The library's group where the user may give it (a group they belong to); the
+        // permission bits after it, since a change of group may clear the set-group bit.
+        if (target.calls_.setGroup(target.fd_, was.group) != 0 && errno != EPERM)
+            target.fail(errno);
+        if (target.calls_.setMode(target.fd_, static_cast<int>(was.mode & 07777)) != 0)
             target.fail(errno);
         std::string buffer(std::min(kCopyChunk, static_cast<std::size_t>(count) * kRecordSize),
                            '\0');
@@ -376,6 +303,7 @@ void LibraryFile::replaceRecord(const std::string &linkName, int n, const GameRe
         target.calls_.remove(target.fileName_); // the handle closes as `target` goes
         throw;
     }
+    target.calls_.flushFolder(folder);
     // The old library is unlinked now and only read from, so its closing can neither fail
     // the removal nor lose a byte; it holds the cost of freeing the old file.
     source.calls_.closeLater(source.fd_);

@@ -8,6 +8,7 @@
 namespace quorvel {
 
 class FileCalls;
+struct FileStatus;
 
 inline constexpr const char *kLibraryFileName = "quorvels.dat";
 
@@ -64,13 +65,15 @@ public:
     void Close();
 
     // Removes record n from the library file all at once (the editor's DEL): the library
-    // without it is written to a new file beside it, flushed to the disk and renamed over
-    // it, so that a failure at any step leaves the file as it was and removes the new one.
+    // without it is written to a new file of a fresh name beside it, flushed to the disk and
+    // renamed over it, and the folder is flushed after; a failure at any step leaves the
+    // file as it was and removes the new one.
     // The result holds the bytes that moving every later record down one place and then
     // cutting the file after the new last record give, so a partial record at the end goes
-    // too. The file keeps its permission bits, and a library that is a symbolic link stays
-    // one, to the file it named. Fails with "Read beyond end of file" when n
-    // names no whole record, and like Open when the library is not writable.
+    // too. The file keeps its permission bits and, where the user may give it, its group;
+    // a library that is a symbolic link stays one, to the file it named. Fails with "Read
+    // beyond end of file" when n names no whole record, and like Open when the library is
+    // not writable.
     static void RemoveRecord(const std::string &linkName, int n);
     // Puts `record` into the library file as record n (0 to Count()) all at once, the same
     // way: the records from n on move up one place, a partial record at the end goes. Fails
@@ -86,7 +89,7 @@ private:
     void requireOpen() const;
     void requirePosition() const;
     void openWith(int flags);
-    long long status(int &mode);
+    FileStatus status();
     void readBytes(void *buffer, std::size_t size);
     void writeBytes(const void *buffer, std::size_t size);
     void copyRecords(LibraryFile &source, int first, int count, std::string &buffer);

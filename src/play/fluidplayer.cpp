@@ -1,5 +1,7 @@
 #include "fluidplayer.h"
 
+#include "library/filecalls.h"
+#include "library/gamefolder.h"
 #include "library/quorvelerror.h"
 #include "play/audiooutput.h"
 
@@ -58,29 +60,32 @@ std::int64_t steadyNow()
 }
 
 // Reads the whole tune, so that FluidSynth's audio thread parses it from memory instead of
-// touching the disk. Throws MediaError naming the file when it cannot serve as a tune.
+// touching the disk; a named pipe, a device or a file beyond the bound is refused without
+// waiting or filling the memory. Throws MediaError naming the file when it cannot serve as
+// a tune.
 std::vector<char> readTune(const std::string &fileName)
 {
-    namespace fs = std::filesystem;
     if (fileName.empty())
         throw MediaError("The tune file name is empty");
-    std::error_code error;
-    const fs::file_status status = fs::status(fileName, error);
-    if (status.type() == fs::file_type::not_found)
+    const BoundedRead file = readBounded(FileCalls::system(), fileName, kLargestReadFile);
+    switch (file.outcome) {
+    case BoundedRead::Outcome::Read:
+        break;
+    case BoundedRead::Outcome::Missing:
         throw MediaError("The tune file " + quoted(fileName) + " does not exist");
-    if (error)
-        throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
-    if (!fs::is_regular_file(status))
+    case BoundedRead::Outcome::NotAFile:
         throw MediaError("The file " + quoted(fileName) + " is not a MIDI file");
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
+    case BoundedRead::Outcome::TooLarge:
+        throw MediaError("The file " + quoted(fileName) + " is larger than " +
+                         std::to_string(kLargestReadFile >> 20) + " MB");
+    case BoundedRead::Outcome::CannotOpen:
+    case BoundedRead::Outcome::Failed:
         throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
-    if (!fluid_is_midifile(fileName.c_str()))
+    }
+    // A Standard MIDI File begins so; the player reads nothing else from memory.
+    if (!file.bytes.starts_with("MThd"))
         throw MediaError("The file " + quoted(fileName) + " is not a MIDI file");
-    std::vector<char> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad())
-        throw MediaError("The tune file " + quoted(fileName) + " cannot be read");
-    return data;
+    return std::vector<char>(file.bytes.begin(), file.bytes.end());
 }
 
 template <typename Number>

@@ -3,6 +3,7 @@
 // and exporting and importing a game from the editor's menu.
 #include "guitest.h"
 
+#include "editor/editorstore.h"
 #include "editor/filechoosing.h"
 #include "filedrop.h"
 #include "library/libraryfile.h"
@@ -11,6 +12,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTimer>
+#include <cstring>
+#include <tuple>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -45,6 +49,14 @@ struct FakeDialogs : FileDialogs {
     QString saveFile(QWidget *w, const QString &t, const QString &s, const QString &x) override
     {
         return openFile(w, t, s, x);
+    }
+    // Whether to replace a file: the replies in turn, and the files asked about.
+    QList<bool> replies;
+    QStringList asked;
+    bool mayReplace(QWidget *, const QString &path) override
+    {
+        asked << path;
+        return !replies.isEmpty() && replies.takeFirst();
     }
 };
 
@@ -236,8 +248,31 @@ void TestFileChoosing::exportAndImportFromTheMenu()
     QVERIFY(entries.size() > 4 && entries.contains("Import a Game..."));
     QCOMPARE(t.dialogs->calls.size(), 2);
     QCOMPARE(t.w->editor.EditIndex, 5);
-    QCOMPARE(t.folder.bytes(kLibraryFileName).mid(5 * kRecordSize), library.mid(4 * kRecordSize));
+    // The same game, but for the leftovers behind its fields, which do not travel.
+    const auto texts = [](const QByteArray &bytes) {
+        GameRecord r;
+        std::memcpy(r.data(), bytes.constData(), kRecordSize);
+        const EditorFields shown = fieldsOf(r);
+        return std::tuple(shown.name, shown.bmps, shown.midis);
+    };
+    QVERIFY(texts(t.folder.bytes(kLibraryFileName).mid(5 * kRecordSize)) ==
+            texts(library.mid(4 * kRecordSize)));
     QCOMPARE(t.ui().EditorGameName->text(), QString("Holiday: 2026"));
+    QVERIFY(t.errors.texts.isEmpty());
+
+    // The file the export will write exists, though the name given does not: it is kept
+    // unless the author agrees to replace it.
+    QFile kept(archive + ".quorvel");
+    QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+    kept.close();
+    t.dialogs->answers = {archive, archive};
+    t.dialogs->replies = {false, true};
+    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    QCOMPARE(t.dialogs->asked, QStringList{archive + ".quorvel"});
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
+    kept.close();
+    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll().startsWith("PK"));
     QVERIFY(t.errors.texts.isEmpty());
 }
 

@@ -35,9 +35,14 @@ void TestGameImport::importStoresTheScreenThenShowsTheGame()
         file.Write(r);
     }
     file.Close();
+    // The shared game carries no leftovers behind its fields, which would not travel.
+    r = GameRecord::zeroed();
+    fillDefaultRecord(r, kDefaultGames[2]);
+    r.Name = {};
     r.Name.assign("Shared game");
     for (int k = 1; k <= kHelpTuneSlot; ++k)
         r.Midis[k].assign("shared.mid");
+    r.Bmps[kBlueCardSlot].assign("later.bmp"); // not there yet: the archive does not hold it
     QFile tune(folder.file("shared.mid"));
     QVERIFY(tune.open(QIODevice::WriteOnly));
     tune.write(QByteArray::fromStdString(tuneOfSeconds(2)));
@@ -79,6 +84,19 @@ void TestGameImport::importStoresTheScreenThenShowsTheGame()
              qPrintable(errors.texts[0]));
     QCOMPARE(w->editor.EditIndex, 6);
     QCOMPARE(folder.bytes(kLibraryFileName), library);
+
+    // A picture the game names from this folder is damaged: the game is imported all the
+    // same, and the error says so.
+    QFile later(folder.file("later.bmp"));
+    QVERIFY(later.open(QIODevice::WriteOnly) && later.write("BM, but no more") > 0);
+    later.close();
+    guarded([&] { w->ImportGameFile(archive); });
+    QCOMPARE(errors.texts.size(), 2);
+    QCOMPARE(errors.texts[1], "The game in \"" + QString::fromStdString(archive) +
+                                  "\" was imported as game 7, but it cannot be shown: Bitmap "
+                                  "image is not valid.");
+    QCOMPARE(w->editor.EditIndex, 7);
+    QCOMPARE(folder.bytes(kLibraryFileName).size(), 8 * static_cast<int>(kRecordSize));
 }
 
 QTEST_MAIN(TestGameImport)

@@ -1,5 +1,6 @@
 // The one picture loader of both bitmap tables: it takes a Windows bitmap only when the file
-// holds every pixel row its header promises.
+// holds every pixel row its header promises and no more than 4096 x 4096 of them, and it
+// never waits for a file that is not a regular one.
 #include "app/imagetable.h"
 #include "library/quorvelerror.h"
 
@@ -8,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvel;
 
@@ -21,13 +24,13 @@ private slots:
 
 namespace {
 
-// A 122 x 58 picture whose every row and column differs.
-QImage picture()
+// A picture whose every row and column differs.
+QImage picture(QSize size)
 {
-    QImage image(122, 58, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            image.setPixelColor(x, y, QColor(x * 2, y * 4, 100));
+            image.setPixelColor(x, y, QColor(x * 2 % 256, y * 4 % 256, 100));
     return image;
 }
 
@@ -55,8 +58,11 @@ void TestImageTable::loadsOnlyWholeBitmaps_data()
 {
     QTest::addColumn<int>("format");
     QTest::addColumn<bool>("topDown");
+    QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("cut"); // bytes cut off the end; -1: half the pixel rows
-    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("special"); // "pipe", or the file the picture's name links to
+    QTest::addColumn<QString>("error"); // empty: the picture loads
+    const QString invalid = QStringLiteral("Bitmap image is not valid");
     const struct {
         const char *name;
         QImage::Format format;
@@ -68,25 +74,38 @@ void TestImageTable::loadsOnlyWholeBitmaps_data()
         {"1-bit", QImage::Format_Mono, false},
         {"24-bit top-down", QImage::Format_RGB888, true},
     };
+    const QSize card(122, 58);
     for (const auto &k : kinds) {
-        const auto row = [&](const char *what, int cut, bool valid) {
-            QTest::addRow("%s, %s", k.name, what) << int(k.format) << k.topDown << cut << valid;
+        const auto row = [&](const char *what, int cut, const QString &error) {
+            QTest::addRow("%s, %s", k.name, what)
+                << int(k.format) << k.topDown << card << cut << QString() << error;
         };
-        row("whole", 0, true);
-        row("last byte missing", 1, false);
-        row("half the rows missing", -1, false);
+        row("whole", 0, QString());
+        row("last byte missing", 1, invalid);
+        row("half the rows missing", -1, invalid);
     }
-    QTest::addRow("header only") << int(QImage::Format_RGB888) << false << 58 * 368 << false;
+    const int rgb = QImage::Format_RGB888;
+    const QString none;
+    QTest::addRow("header only") << rgb << false << card << 58 * 368 << none << invalid;
+    QTest::addRow("4096 wide") << rgb << false << QSize(4096, 1) << 0 << none << none;
+    QTest::addRow("4097 wide") << rgb << false << QSize(4097, 1) << 0 << none << invalid;
+    QTest::addRow("4097 high") << rgb << false << QSize(1, 4097) << 0 << none << invalid;
+    QTest::addRow("a named pipe") << rgb << false << card << 0 << "pipe" << "Cannot open file ";
+    // A file that gives bytes without end, whatever size it claims.
+    QTest::addRow("/proc/self/pagemap")
+        << rgb << false << card << 0 << "/proc/self/pagemap" << invalid;
 }
 
 void TestImageTable::loadsOnlyWholeBitmaps()
 {
     QFETCH(int, format);
     QFETCH(bool, topDown);
+    QFETCH(QSize, size);
     QFETCH(int, cut);
-    QFETCH(bool, valid);
+    QFETCH(QString, special);
+    QFETCH(QString, error);
     QImage holds;
-    QByteArray bytes = bitmap(picture(), QImage::Format(format), topDown, holds);
+    QByteArray bytes = bitmap(picture(size), QImage::Format(format), topDown, holds);
     const qint32 pixelsAt = qFromLittleEndian<qint32>(bytes.constData() + 10);
     bytes.chop(cut >= 0 ? cut : (bytes.size() - pixelsAt) / 2);
     QTemporaryDir folder;
@@ -101,18 +120,25 @@ void TestImageTable::loadsOnlyWholeBitmaps()
     ImageTable table;
     table.create(3);
     table.load(3, write("before.bmp", bitmap(small, QImage::Format_RGB888, false, before)));
-    QString error;
+    const std::string card = folder.filePath("card.bmp").toStdString();
+    if (special == "pipe")
+        QCOMPARE(::mkfifo(card.c_str(), 0600), 0);
+    else if (!special.isEmpty())
+        QCOMPARE(::symlink(special.toUtf8().constData(), card.c_str()), 0);
+    else
+        write("card.bmp", bytes);
+    QString failure;
     try {
-        table.load(3, write("card.bmp", bytes));
+        table.load(3, card);
     } catch (const QuorvelError &e) {
-        error = e.what();
+        failure = e.what();
     }
     const QImage &shown = *table.image(3);
-    if (valid) {
-        QCOMPARE(error, QString());
+    if (error.isEmpty()) {
+        QCOMPARE(failure, QString());
         QCOMPARE(shown, holds);
     } else {
-        QCOMPARE(error, QString("Bitmap image is not valid"));
+        QCOMPARE(failure, error.endsWith(' ') ? error + QString::fromStdString(card) : error);
         QCOMPARE(shown, before);
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// File calls that fail on request: while one of these lives, every LibraryFile goes through
-// it to the system, and the call chosen by failCall() fails with the chosen errno instead of
-// reaching the system.
+// File calls that fail on request: while one of these lives, every call on the files of the
+// game's folder (the library file, files brought in, imported or exported) goes through it
+// to the system, and the call chosen by failCall() fails with the chosen errno instead of
+// reaching the system; or every write comes in short pieces.
 
 #include "library/filecalls.h"
 #include "library/quorvelerror.h"
@@ -65,6 +66,8 @@ public:
 
     // The names of the calls made since failCall(), the failed one included.
     std::vector<std::string> calls;
+    // Writes at most 3 bytes a call, as a system may under pressure.
+    bool shortWrites = false;
 
     int open(const std::string &path, int flags, int mode) override
     {
@@ -76,19 +79,29 @@ public:
     }
     long write(int fd, const void *buffer, std::size_t size) override
     {
-        return call("write", [&] { return next_.write(fd, buffer, size); });
+        return call("write", [&] {
+            return next_.write(fd, buffer, shortWrites ? std::min<std::size_t>(size, 3) : size);
+        });
     }
     long long seek(int fd, long long offset) override
     {
         return call("seek", [&] { return next_.seek(fd, offset); });
     }
-    int status(int fd, long long &size, int &mode) override
+    int status(int fd, FileStatus &status) override
     {
-        return call("status", [&] { return next_.status(fd, size, mode); });
+        return call("status", [&] { return next_.status(fd, status); });
+    }
+    int lookup(const std::string &path, FileStatus &status) override
+    {
+        return call("lookup", [&] { return next_.lookup(path, status); });
     }
     int setMode(int fd, int mode) override
     {
         return call("setMode", [&] { return next_.setMode(fd, mode); });
+    }
+    int setGroup(int fd, unsigned group) override
+    {
+        return call("setGroup", [&] { return next_.setGroup(fd, group); });
     }
     int truncate(int fd, long long length) override
     {
@@ -101,12 +114,17 @@ public:
         return call("flush", [] { return 0; });
     }
     void startFlush(int) override {}
+    void flushFolder(const std::string &) override {}
     int close(int fd) override
     {
         // A failing close still releases the handle, as the system's does.
         return call("close", [&] { return next_.close(fd); }, [&] { next_.close(fd); });
     }
     void closeLater(int fd) override { next_.closeLater(fd); }
+    int link(const std::string &from, const std::string &to) override
+    {
+        return call("link", [&] { return next_.link(from, to); });
+    }
     int rename(const std::string &from, const std::string &to) override
     {
         return call("rename", [&] { return next_.rename(from, to); });

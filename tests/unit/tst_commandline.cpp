@@ -2,6 +2,8 @@
 // subprocess (offscreen), and the hand-over between two starts in one process.
 #include "app/singleinstance.h"
 
+#include "app/errorreport.h"
+#include "app/qteventpump.h"
 #include "library/defaultlibrary.h"
 #include "library/gamerecord.h"
 #include "library/libraryfile.h"
@@ -11,10 +13,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QFile>
 #include <QLockFile>
 #include <QProcess>
+#include <QTimer>
+#include <algorithm>
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 
 namespace quorvel {
 namespace {
@@ -39,6 +48,10 @@ protected:
     }
     void SetUp() override
     {
+        // The user's runtime folder, for this process and the programs it starts.
+        fs::create_directory(runtime);
+        fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
         fs::create_directories(home / ".config");
         // No sound card here: ALSA's null device lets the game start without an error box.
         writeBytes(home / ".asoundrc", "pcm.!default { type null }\n");
@@ -102,6 +115,7 @@ protected:
 
     test::TempFolder folder;
     fs::path home = folder.path() / "home";
+    fs::path runtime = folder.path() / "runtime";
     std::vector<std::unique_ptr<QProcess>> processes;
 };
 
@@ -128,6 +142,7 @@ TEST_F(CommandLine, AnswersWithoutOpeningTheWindow)
         {{"--export", "0", "x", "--import", "y"}, 2, "", "--export needs the game number"},
         {{"--export", "9", "x"}, 1, "", "festral-quorvel: The library holds no game number 9.",
          true},
+        {{"--export", "2", "."}, 1, "", "festral-quorvel: \"" + home.string() + "/\" is a folder"},
     };
     const fs::path library = folder.path() / kLibraryFileName;
     GameRecord scratch;
@@ -156,6 +171,9 @@ TEST_F(CommandLine, ExportsToTheCallersFolderAndASecondStartImportsIntoTheFirst)
     const Outcome exported = run({"--export", "2", "shared"}, folder.path());
     EXPECT_EQ(exported.exitCode, 0) << exported.err;
     ASSERT_TRUE(fs::exists(elsewhere() / "shared.quorvel"));
+    EXPECT_EQ(run({"--export", "2", "SHARED.QUORVEL"}, folder.path()).exitCode, 0);
+    EXPECT_TRUE(fs::exists(elsewhere() / "SHARED.QUORVEL"));
+    EXPECT_FALSE(fs::exists(elsewhere() / "SHARED.QUORVEL.quorvel"));
 
     // The first start owns the folder; a second start with --import hands the archive to it.
     QProcess *first = start({}, folder.path(), elsewhere());
@@ -176,6 +194,11 @@ TEST_F(CommandLine, ExportsToTheCallersFolderAndASecondStartImportsIntoTheFirst)
     EXPECT_EQ(third.exitCode, 0) << third.err;
     EXPECT_EQ(next->state(), QProcess::Running);
     stop(next);
+    // The crashed copy's lock and socket were taken over, not joined by another pair.
+    EXPECT_EQ(std::count_if(fs::directory_iterator(runtime), {}, [](const auto &entry) {
+                  return entry.path().filename().string().starts_with("festral-quorvel");
+              }),
+              2);
 }
 
 // The hand-over in one process: the second start's request reaches the first's handler,
@@ -203,6 +226,86 @@ TEST_F(CommandLine, ALaterStartHandsItsRequestOver)
     QLockFile held(waiting.lockFilePath());
     ASSERT_TRUE(held.tryLock(0));
     EXPECT_EQ(waiting.start({}, 300), SingleInstance::Start::NoAnswer);
+}
+
+// Lock and socket lie in the user's runtime folder; without a usable one, in a folder of the
+// user's own in the cache folder, closed to others, never in one another user made.
+TEST_F(CommandLine, LockAndSocketLieInAFolderOnlyTheUserEnters)
+{
+    const QString here = QString::fromStdString(folder.path().string());
+    const QString inRuntime = QString::fromStdString(runtime.string()) + "/";
+    EXPECT_TRUE(SingleInstance(here).lockFilePath().startsWith(inRuntime));
+    EXPECT_TRUE(SingleInstance(here).socketPath().startsWith(inRuntime));
+
+    fs::permissions(runtime, fs::perms(0755));
+    const QByteArray userHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.string()));
+    qunsetenv("XDG_CACHE_HOME");
+    const fs::path own = home / ".cache" / "festral-quorvel";
+    fs::create_directories(own);
+    fs::permissions(own, fs::perms(0755));
+    EXPECT_EQ(SingleInstance::runtimeFolder().toStdString(), own.string());
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+    SingleInstance first(here);
+    ASSERT_EQ(first.start({}), SingleInstance::Start::First);
+    EXPECT_TRUE(first.lockFilePath().startsWith(QString::fromStdString(own.string()) + "/"));
+    EXPECT_EQ(test::namesIn(own).size(), 2u);
+    if (::geteuid() == 0) { // only root can give a folder to another user
+        ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(SingleInstance::runtimeFolder(), QString());
+    }
+    qputenv("HOME", userHome);
+}
+
+// A request that arrives while a handler pauses waits for the pause to end; one from
+// another user is not answered at all.
+TEST_F(CommandLine, ARequestWaitsForThePauseAndComesOnlyFromThisUser)
+{
+    const QString here = QString::fromStdString(folder.path().string());
+    SingleInstance first(here);
+    ASSERT_EQ(first.start({}), SingleInstance::Start::First);
+    QStringList requests;
+    first.setHandler([&](const QString &file) { requests << file; });
+    QtEventPump pump;
+    TickClock clock(pump, {});
+    QTimer ticks; // one tick each pass of the event loop
+    QObject::connect(&ticks, &QTimer::timeout, [&] { clock.Timer1Timer(); });
+    ticks.start(0);
+    QStringList duringThePause;
+    guarded([&] {
+        SingleInstance second(here);
+        EXPECT_EQ(second.start("/games/p.quorvel"), SingleInstance::Start::HandedOver);
+        clock.WaitTicks(20);
+        duringThePause = requests;
+    });
+    EXPECT_EQ(duringThePause, QStringList());
+    EXPECT_TRUE(eventually([&] { return requests == QStringList{"/games/p.quorvel"}; }));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can speak as another user";
+    fs::permissions(first.socketPath().toStdString(), fs::perms::all);
+    fs::permissions(runtime, fs::perms(0755));
+    QByteArray request;
+    QDataStream out(&request, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << QStringLiteral("festral-quorvel request 1") << QStringLiteral("/games/spy.quorvel");
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    first.socketPath().toStdString().copy(address.sun_path, sizeof address.sun_path - 1);
+    const pid_t stranger = ::fork();
+    if (stranger == 0) { // another user: connects, asks, and ends 0 only when answered
+        char answer[3] = {};
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool asked = ::setuid(65534) == 0 &&
+                           ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) ==
+                               0 &&
+                           ::write(fd, request.constData(), request.size()) == request.size();
+        ::_exit(asked && ::read(fd, answer, 3) == 3 ? 0 : asked ? 1 : 2);
+    }
+    int status = -1;
+    EXPECT_TRUE(eventually([&] { return ::waitpid(stranger, &status, WNOHANG) == stranger; }));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(requests, QStringList{"/games/p.quorvel"});
 }
 
 } // namespace

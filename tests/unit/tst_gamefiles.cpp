@@ -2,7 +2,8 @@
 // and what bad input and a failing disk leave behind (nothing).
 #include "editor/gamefiles.h"
 
-#include "filefaults.h"
+#include "faultyfilecalls.h"
+#include "library/gamefolder.h"
 #include "library/quorvelerror.h"
 #include "tempfolder.h"
 #include "testtune.h"
@@ -20,7 +21,6 @@ namespace quorvel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::FileFaults;
 using test::fileBytes;
 using test::namesIn;
 using test::writeBytes;
@@ -228,30 +228,38 @@ TEST_F(GameFiles, BadInputIsRefusedAndLeavesNothing)
                                                 "0 s; a tune may play for at most 3 minutes");
 }
 
-TEST_F(GameFiles, AFullDiskOrReadOnlyFolderLeavesNothing)
+// Each file call of a bring-in fails in turn: the author sees the error, and the game's
+// folder is as it was. Only failures that lose nothing go by unreported (closing a file that
+// was only read, removing the temporary file once the picture has its name).
+TEST_F(GameFiles, EveryFailingFileCallLeavesNothing)
 {
     const std::string photo = source("photo.png", picture(300, 200, Qt::red, "PNG"));
-    const struct {
-        FileFaults::Call call;
-        int error;
-        const char *reason;
-    } faults[] = {
-        {FileFaults::Open, EROFS, "File access denied"},
-        {FileFaults::Open, EACCES, "File access denied"},
-        {FileFaults::Write, ENOSPC, "Disk full"},
-        {FileFaults::Fsync, EDQUOT, "Disk full"},
-        {FileFaults::Link, ENOSPC, "Disk full"},
-    };
-    for (const auto &f : faults) {
-        const FileFaults fault(f.call, 1, f.error);
-        expectRefused(photo, GameFileKind::Picture,
-                      std::string("Cannot write \"photo.bmp\": ") + f.reason);
-    }
-    {
-        const FileFaults pieces(FileFaults::ShortWrites);
-        EXPECT_EQ(bringIntoGameFolder(photo, GameFileKind::Picture), "photo.bmp");
-    }
+    const auto before = namesIn(".");
+    test::FaultyFileCalls faults;
+    faults.shortWrites = true;
+    EXPECT_EQ(bringIntoGameFolder(photo, GameFileKind::Picture), "photo.bmp");
     EXPECT_EQ(fileBytes("photo.bmp").size(), 54u + 58 * 368);
+    faults.shortWrites = false;
+    fs::remove("photo.bmp");
+    faults.failCall(0);
+    bringIntoGameFolder(photo, GameFileKind::Picture);
+    const std::size_t callCount = faults.calls.size();
+    for (std::size_t n = 1; n <= callCount; ++n) {
+        for (const auto &entry : fs::directory_iterator("."))
+            if (!before.count(entry.path().filename().string()))
+                fs::remove(entry.path());
+        const auto &error = test::kInjectedErrors[n % std::size(test::kInjectedErrors)];
+        faults.failCall(int(n), error.errnum);
+        const std::string failure =
+            test::failureOf([&] { bringIntoGameFolder(photo, GameFileKind::Picture); });
+        const std::string call = faults.calls[n - 1];
+        if (failure == "no failure") {
+            EXPECT_TRUE(call == "close" || call == "remove") << call;
+            continue;
+        }
+        EXPECT_NE(failure.find(error.text), std::string::npos) << call << ": " << failure;
+        EXPECT_EQ(namesIn("."), before) << call;
+    }
 }
 
 // The same on a real file system that fills up: a small tmpfs, where one can be mounted.

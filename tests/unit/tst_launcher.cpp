@@ -76,12 +76,14 @@ protected:
         fs::permissions(stub_, fs::perms::owner_all);
     }
 
-    // Starts the installed launcher with the stub as the game; gives the exit status.
-    int start(const std::string &xdgDataHome, const std::string &arguments = "")
+    // Starts the installed launcher with the stub as the game, with more of the environment
+    // set as `environment` says; gives the exit status.
+    int start(const std::string &xdgDataHome, const std::string &arguments = "",
+              const std::string &environment = "")
     {
         fs::remove(record_);
         return run("env -u XDG_DATA_HOME HOME=" + quoted(home_) + " XDG_DATA_HOME='"
-                   + xdgDataHome + "' QUORVEL_PROGRAM=" + quoted(stub_) + " "
+                   + xdgDataHome + "' " + environment + " QUORVEL_PROGRAM=" + quoted(stub_) + " "
                    + quoted(launcher()) + " " + arguments);
     }
 
@@ -196,6 +198,37 @@ TEST_F(Launcher, WithoutAUsableDataHomeUsesTheHomeFolder)
         const fs::path folder = home_ / ".local" / "share" / "festral-quorvel";
         EXPECT_TRUE(fs::is_regular_file(folder / "OQCvr.bmp")) << xdg;
         EXPECT_EQ(readText(record_), fs::canonical(folder).string() + "\n") << xdg;
+    }
+}
+
+// A copy that fails (a full disk; here a cp that writes half a file and a mv that moves
+// nothing) is reported, ends the launcher with status 1, and leaves nothing in the folder.
+TEST_F(Launcher, AFailedCopyIsReportedAndLeavesNothing)
+{
+    const struct {
+        const char *tool;
+        std::string script;
+    } failing[] = {
+        {"cp", "#!/bin/sh\n[ \"$1\" = -- ] && shift\nfor last; do :; done\n"
+               "head -c 10 \"$1\" > \"$last/${1##*/}\"\necho 'cp: No space left on device' >&2\n"
+               "exit 1\n"},
+        {"mv", "#!/bin/sh\nexit 1\n"},
+    };
+    for (const auto &[tool, script] : failing) {
+        const fs::path only = root_ / tool; // the failing tool, first on the PATH
+        fs::create_directories(only);
+        writeText(only / tool, script);
+        fs::permissions(only / tool, fs::perms::owner_all);
+        const fs::path errors = root_ / (std::string(tool) + ".err");
+        const fs::path data = data_ / tool;
+        EXPECT_EQ(start(data.string(), "2> " + quoted(errors),
+                        "PATH=" + quoted(only) + ":\"$PATH\""),
+                  1)
+            << tool;
+        EXPECT_NE(readText(errors).find("festral-quorvel: the default game"), std::string::npos)
+            << tool << ": " << readText(errors);
+        EXPECT_TRUE(fileNames(data / "festral-quorvel").empty()) << tool;
+        EXPECT_FALSE(fs::exists(record_)) << tool << ": the game started";
     }
 }
 
