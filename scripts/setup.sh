@@ -10,7 +10,7 @@ packages=(
   pulseaudio pulseaudio-utils
   fonts-liberation fonts-liberation2 fonts-noto-color-emoji
   googletest libgtest-dev
-  xvfb xauth desktop-file-utils appstream
+  xvfb xauth libx11-dev desktop-file-utils appstream
   libarchive-dev qt6-image-formats-plugins qt6-svg-dev shared-mime-info libxml2-utils
 )
 
