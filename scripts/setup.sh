@@ -11,7 +11,7 @@ packages=(
   pulseaudio pulseaudio-utils
   fonts-liberation fonts-liberation2 fonts-noto-color-emoji
   googletest libgtest-dev
-  xvfb xauth desktop-file-utils appstream
+  xvfb xauth libx11-dev desktop-file-utils appstream
   libarchive-dev qt6-image-formats-plugins qt6-svg-dev shared-mime-info libxml2-utils
   qt6-wayland
   dbus dbus-daemon at-spi2-core python3-pyatspi

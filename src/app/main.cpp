@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 namespace {
@@ -42,31 +43,9 @@ void answer(quorvel::TForm1 &form, const QString &importFile)
         quorvel::guarded([&] { form.ImportGameFile(importFile.toStdString()); });
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The window and its message loop; gives the exit code.
+int playGame(int &argc, char **argv, const CommandLine &command)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine command = quorvel::parseCommandLine(arguments, quorvel::callerFolder());
-    switch (command.action) {
-    case CommandLine::Action::ShowHelp:
-        print(stdout, quorvel::usageText());
-        return 0;
-    case CommandLine::Action::ShowVersion:
-        print(stdout, QStringLiteral("festral-quorvel %1\n").arg(QLatin1String(QUORVEL_VERSION)));
-        return 0;
-    case CommandLine::Action::Refuse:
-        print(stderr, command.problem + QStringLiteral("\n\n") + quorvel::usageText());
-        return 2;
-    case CommandLine::Action::Export:
-        return exportFromCommandLine(command);
-    case CommandLine::Action::Play:
-    case CommandLine::Action::Import:
-        break;
-    }
-
     // The synthesiser starts loading before anything else, unless this start will only hand
     // its request to the folder's running copy.
     std::unique_ptr<quorvel::MediaPlayer> player;
@@ -99,4 +78,37 @@ int main(int argc, char *argv[])
         instance.setHandler({});
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = quorvel::parseCommandLine(arguments, quorvel::callerFolder());
+    switch (command.action) {
+    case CommandLine::Action::ShowHelp:
+        print(stdout, quorvel::usageText());
+        return 0;
+    case CommandLine::Action::ShowVersion:
+        print(stdout, QStringLiteral("festral-quorvel %1\n").arg(QLatin1String(QUORVEL_VERSION)));
+        return 0;
+    case CommandLine::Action::Refuse:
+        print(stderr, command.problem + QStringLiteral("\n\n") + quorvel::usageText());
+        return 2;
+    case CommandLine::Action::Export:
+        return exportFromCommandLine(command);
+    case CommandLine::Action::Play:
+    case CommandLine::Action::Import:
+        break;
+    }
+
+    // The program ends here, without the destructors of static objects: a sound output whose
+    // server stalled is left running on a thread of its own (never joined, so that a stalled
+    // server never holds the program's end) and goes with the process.
+    const int code = playGame(argc, argv, command);
+    std::fflush(nullptr);
+    std::_Exit(code);
 }

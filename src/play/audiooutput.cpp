@@ -3,12 +3,10 @@
 #include "library/quorvelerror.h"
 
 #include <alsa/asoundlib.h>
-#include <pulse/simple.h>
+#include <pulse/pulseaudio.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdio>
-#include <mutex>
-#include <thread>
 
 namespace quorvel {
 namespace {
@@ -67,79 +65,175 @@ private:
     fluid_audio_driver_t *driver_;
 };
 
-// The sound server's client. FluidSynth's own PulseAudio driver leaves the server to choose
-// when to ask for more sound, and the server asks in slivers: about ten wake-ups of two
-// threads for every period rendered, a sixth of a core's time while a tune plays. This client
-// asks the server to refill whole periods only, so each period costs one render and one
-// write. A period is short (256 frames, 5.8 ms at 44.1 kHz) and the server holds three, so a
-// note played at any moment is heard within about 20 ms.
+// The sound server's client, on libpulse's threaded main loop. FluidSynth's own PulseAudio
+// driver leaves the server to choose when to ask for more sound, and the server asks in
+// slivers: about ten wake-ups of two threads for every period rendered. This client asks the
+// server to refill whole periods only, so each period costs one render and one write. The
+// server holds six periods of 11.6 ms, 70 ms in all with its own: a busy machine has about
+// 58 ms to answer a request before the sound drops out, and a note played at any moment is
+// heard within about 80 ms.
+//
+// Nothing here waits for the server but start(), which BoundedCalls gives up on: the sound
+// is rendered when the server asks for it, and stopping only closes the connection, so a
+// server that stalls holds nobody but itself.
 class PulseOutput : public AudioOutput {
 public:
-    static constexpr int kPeriodFrames = 256;
-    static constexpr int kTargetPeriods = 3;
+    static constexpr int kPeriodFrames = 512;
+    static constexpr int kTargetPeriods = 6;
+    static constexpr std::size_t kFrameBytes = 2 * sizeof(float);
 
-    // nullptr when no sound server answers.
+    // nullptr when no sound server takes the stream.
     static std::unique_ptr<AudioOutput> start(fluid_settings_t *settings, fluid_synth_t *synth)
     {
         double rate = 44100;
         fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
-        const std::uint32_t period = kPeriodFrames * sizeof(float) * 2;
+        std::unique_ptr<PulseOutput> output(new PulseOutput(synth));
+        if (!output->connect(static_cast<std::uint32_t>(rate)))
+            return nullptr;
+        return output;
+    }
+
+    bool running() const override
+    {
+        return !failed_.load(std::memory_order_acquire)
+               && steadyNow() - lastRequest_.load(std::memory_order_acquire)
+                      <= std::chrono::nanoseconds(kAnswerLimit).count();
+    }
+
+    ~PulseOutput() override
+    {
+        if (!loop_)
+            return;
+        // After the loop's thread has ended, no callback runs and the synthesiser is free.
+        pa_threaded_mainloop_stop(loop_);
+        if (stream_) {
+            pa_stream_set_write_callback(stream_, nullptr, nullptr);
+            pa_stream_set_state_callback(stream_, nullptr, nullptr);
+            pa_stream_unref(stream_);
+        }
+        if (context_) {
+            pa_context_set_state_callback(context_, nullptr, nullptr);
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+        }
+        pa_threaded_mainloop_free(loop_);
+    }
+
+private:
+    explicit PulseOutput(fluid_synth_t *synth) : synth_(synth) {}
+
+    // Connects and opens the stream, waiting for the server's answers. False when the server
+    // refuses or cannot be reached.
+    bool connect(std::uint32_t rate)
+    {
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_)
+            return false;
+        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Festral Quorvel");
+        if (!context_)
+            return false;
+        pa_context_set_state_callback(context_, onContextState, this);
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+            return false;
+        pa_threaded_mainloop_lock(loop_);
+        const bool ready = pa_threaded_mainloop_start(loop_) == 0
+                           && waitFor([this] { return contextState(); })
+                           && openStream(rate)
+                           && waitFor([this] { return streamState(); });
+        lastRequest_.store(steadyNow(), std::memory_order_release);
+        pa_threaded_mainloop_unlock(loop_);
+        return ready;
+    }
+
+    bool openStream(std::uint32_t rate)
+    {
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, rate, 2};
+        stream_ = pa_stream_new(context_, "Tune", &format, nullptr);
+        if (!stream_)
+            return false;
+        pa_stream_set_state_callback(stream_, onStreamState, this);
+        pa_stream_set_write_callback(stream_, onWrite, this);
+        const std::uint32_t period = kPeriodFrames * kFrameBytes;
         pa_buffer_attr buffer{};
         buffer.maxlength = static_cast<std::uint32_t>(-1);
         buffer.tlength = period * kTargetPeriods;
         buffer.prebuf = static_cast<std::uint32_t>(-1);
         buffer.minreq = period;
         buffer.fragsize = static_cast<std::uint32_t>(-1);
-        int error = 0;
-        pa_simple *stream = pa_simple_new(nullptr, "Festral Quorvel", PA_STREAM_PLAYBACK, nullptr,
-                                          "Tune", &format, nullptr, &buffer, &error);
-        if (!stream)
-            return nullptr;
-        try {
-            return std::unique_ptr<AudioOutput>(new PulseOutput(stream, synth));
-        } catch (...) {
-            pa_simple_free(stream);
-            throw;
-        }
+        return pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY,
+                                          nullptr, nullptr)
+               == 0;
     }
 
-    bool running() const override { return !failed_.load(std::memory_order_acquire); }
-
-    ~PulseOutput() override
+    // 1 once ready, -1 once failed, 0 while still on the way.
+    int contextState() const
     {
-        stopping_.store(true, std::memory_order_release);
-        thread_.join();
-        pa_simple_free(stream_);
+        const pa_context_state_t state = pa_context_get_state(context_);
+        return state == PA_CONTEXT_READY ? 1 : PA_CONTEXT_IS_GOOD(state) ? 0 : -1;
     }
 
-private:
-    PulseOutput(pa_simple *stream, fluid_synth_t *synth)
-        : stream_(stream), synth_(synth), thread_([this] { run(); })
+    int streamState() const
     {
+        const pa_stream_state_t state = pa_stream_get_state(stream_);
+        return state == PA_STREAM_READY ? 1 : PA_STREAM_IS_GOOD(state) ? 0 : -1;
     }
 
-    // Renders and writes period after period; a write blocks until the server wants the next
-    // one. A server that goes away ends the rendering, so the tune stalls and stops counting
-    // as playing.
-    void run()
+    // With the loop locked: waits until `state` is no longer on the way; true when ready.
+    template <typename State>
+    bool waitFor(State state)
     {
-        float frames[kPeriodFrames * 2];
-        while (!stopping_.load(std::memory_order_acquire)) {
-            fluid_synth_write_float(synth_, kPeriodFrames, frames, 0, 2, frames, 1, 2);
-            int error = 0;
-            if (pa_simple_write(stream_, frames, sizeof frames, &error) < 0) {
-                failed_.store(true, std::memory_order_release);
+        int now = 0;
+        while ((now = state()) == 0)
+            pa_threaded_mainloop_wait(loop_);
+        return now > 0;
+    }
+
+    static void onContextState(pa_context *, void *data)
+    {
+        auto *self = static_cast<PulseOutput *>(data);
+        if (self->contextState() < 0)
+            self->failed_.store(true, std::memory_order_release);
+        pa_threaded_mainloop_signal(self->loop_, 0);
+    }
+
+    static void onStreamState(pa_stream *, void *data)
+    {
+        auto *self = static_cast<PulseOutput *>(data);
+        if (self->streamState() < 0)
+            self->failed_.store(true, std::memory_order_release);
+        pa_threaded_mainloop_signal(self->loop_, 0);
+    }
+
+    // The server asks for `bytes` more: rendered straight into the server's own memory.
+    static void onWrite(pa_stream *stream, std::size_t bytes, void *data)
+    {
+        auto *self = static_cast<PulseOutput *>(data);
+        self->lastRequest_.store(steadyNow(), std::memory_order_release);
+        while (bytes >= kFrameBytes) {
+            void *buffer = nullptr;
+            std::size_t size = bytes;
+            if (pa_stream_begin_write(stream, &buffer, &size) < 0)
+                return;
+            if (size < kFrameBytes) {
+                pa_stream_cancel_write(stream);
                 return;
             }
+            const int frames = static_cast<int>(std::min(size, bytes) / kFrameBytes);
+            auto *samples = static_cast<float *>(buffer);
+            fluid_synth_write_float(self->synth_, frames, samples, 0, 2, samples, 1, 2);
+            const std::size_t written = frames * kFrameBytes;
+            if (pa_stream_write(stream, buffer, written, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+                return;
+            bytes -= written;
         }
     }
 
-    pa_simple *stream_;
     fluid_synth_t *synth_;
-    std::atomic<bool> stopping_{false};
+    pa_threaded_mainloop *loop_ = nullptr;
+    pa_context *context_ = nullptr;
+    pa_stream *stream_ = nullptr;
     std::atomic<bool> failed_{false};
-    std::thread thread_; // last: it starts rendering as soon as it is made
+    std::atomic<std::int64_t> lastRequest_{0}; // steadyNow() of the server's last request
 };
 
 std::unique_ptr<AudioOutput> startOne(const std::string &name, fluid_settings_t *settings,

@@ -4,14 +4,14 @@
 #include "library/gamefolder.h"
 #include "library/quorvelerror.h"
 #include "play/audiooutput.h"
+#include "play/synthesiser.h"
 
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
-#include <condition_variable>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +19,8 @@
 #include <iterator>
 #include <mutex>
 #include <new>
+#include <optional>
+#include <system_error>
 #include <thread>
 
 namespace quorvel {
@@ -45,19 +47,8 @@ constexpr std::chrono::milliseconds kCloserPoll{100};
 // A tune opened but not played keeps the output this long, for the play that follows.
 constexpr std::chrono::nanoseconds kUnplayedLimit = std::chrono::seconds(2);
 
-// A playing tune's tick advances with every block the audio thread renders. No advance for
-// this long means that the output has died (the sound server went away, say): the tune then
-// no longer counts as playing, so nobody waits for it forever.
-constexpr std::chrono::nanoseconds kStallLimit = std::chrono::seconds(2);
-
-// Nanoseconds on the steady clock.
-std::int64_t steadyNow()
-{
-    using std::chrono::nanoseconds;
-    return std::chrono::duration_cast<nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+// How long the player's end waits for its output to stop; one that does not is left behind.
+constexpr std::chrono::milliseconds kLeaveLimit{500};
 
 // Reads the whole tune, so that FluidSynth's audio thread parses it from memory instead of
 // touching the disk; a named pipe, a device or a file beyond the bound is refused without
@@ -122,91 +113,78 @@ void applySetting(fluid_settings_t *settings, const std::string &name, const std
         throw MediaError("The audio setting " + quoted(name + "=" + value) + " is not valid");
 }
 
-// One play of a tune. FluidSynth's player parses the file on the audio thread when it
-// starts, so what the window's thread needs to know is handed over here, by the audio thread
-// itself, instead of being read from the player's tracks while they may be changing.
-struct Tune {
-    fluid_synth_t *synth = nullptr;
-    fluid_player_t *player = nullptr;
-    // Set before the player is stopped: from then on nothing it sends reaches the synthesiser.
-    std::atomic<bool> retired{false};
-    std::atomic<int> totalTicks{-1}; // -1 until the audio thread has loaded the file
-    std::atomic<int> tick{0};
-    std::atomic<std::int64_t> lastAdvance{0}; // steadyNow() of the last tick change
+MediaError noAnswer(const std::string &tuneName)
+{
+    return MediaError("No audio output is available to play " + quoted(tuneName)
+                      + ": the sound server does not answer");
+}
 
-    // Runs on the audio thread whenever the player's tick changes; the events up to that
-    // tick reach the synthesiser within the same audio block.
-    static int onTick(void *data, int tick)
-    {
-        auto *tune = static_cast<Tune *>(data);
-        if (tune->totalTicks.load(std::memory_order_relaxed) < 0) {
-            tune->totalTicks.store(fluid_player_get_total_ticks(tune->player),
-                                   std::memory_order_release);
-        }
-        tune->tick.store(tick, std::memory_order_release);
-        tune->lastAdvance.store(steadyNow(), std::memory_order_release);
-        return FLUID_OK;
+// A synthesiser with the options' settings and sound font. Throws MediaError naming
+// `tuneName` when it cannot be made.
+std::shared_ptr<Synthesiser> makeSynthesiser(const FluidPlayer::Options &options,
+                                             const std::string &tuneName)
+{
+    auto made = std::make_shared<Synthesiser>();
+    made->settings = new_fluid_settings();
+    if (!made->settings)
+        throw std::bad_alloc();
+    for (const auto &[name, value] : kPlayerSettings)
+        applySetting(made->settings, name, value);
+    for (const auto &[name, value] : options.settings)
+        applySetting(made->settings, name, value);
+    made->synth = new_fluid_synth(made->settings);
+    if (!made->synth)
+        throw MediaError("The synthesiser to play " + quoted(tuneName) + " cannot be started");
+    char *configured = nullptr;
+    fluid_settings_dupstr(made->settings, "synth.default-soundfont", &configured);
+    const std::string fallback = configured ? configured : "";
+    fluid_free(configured);
+    const std::string font =
+        FluidPlayer::findSoundFont(options.soundFont, fallback, options.soundFontFolders,
+                                   tuneName);
+    if (fluid_synth_sfload(made->synth, font.c_str(), 1) == FLUID_FAILED) {
+        throw MediaError("The sound font " + quoted(font) + " to play " + quoted(tuneName)
+                         + " cannot be loaded");
     }
-
-    // Passes the player's events to the synthesiser on the audio thread. A stopped FluidSynth
-    // player sends all-sounds-off on its channels in the next audio block, after the first
-    // notes of a player started in the same block; a retired tune's events are dropped, so
-    // they never cut the tune that follows.
-    static int onEvent(void *data, fluid_midi_event_t *event)
-    {
-        auto *tune = static_cast<Tune *>(data);
-        if (tune->retired.load(std::memory_order_acquire))
-            return FLUID_OK;
-        return fluid_synth_handle_midi_event(tune->synth, event);
-    }
-};
+    return made;
+}
 
 } // namespace
 
-// The synthesiser, the tune and the audio output. FluidSynth forbids freeing a player while a
-// driver renders for its synthesiser, and its player can neither rewind nor change its file.
-// So every open gets a fresh player beside the running output, the one before is retired
-// (stopped and silenced), and retired players are freed once the output has stopped. The
-// output is stopped by the closer thread once the tune and its release are over, so the
-// window's thread never waits for an output to stop (a FluidSynth driver can take a while),
-// except when it needs the output again while the closer is still stopping it.
+// The synthesiser, the tune and the audio output. FluidSynth's player can neither rewind nor
+// change its file, so every open gets a fresh player beside the running output, the one
+// before is retired (stopped and silenced), and retired players are freed once the output
+// has stopped. The output is started on a thread of its own and given up when it does not
+// answer in time; the closer thread stops it once the tune and its release are over, or once
+// it no longer renders, again on a thread of its own. So the window's thread waits for no
+// output longer than kAnswerLimit, and for no server at all once one has failed to answer.
 struct FluidPlayer::Impl {
     explicit Impl(Options options) : options(std::move(options)) {}
     ~Impl();
 
-    void createSynth(const std::string &tuneName);
-    void destroySynth();
-    void ensureOutput(std::unique_lock<std::mutex> &lock, const std::string &tuneName);
+    void startWarming();
+    void finishWarmUp();
+    void ensureOutput(const std::string &tuneName);
+    void abandonSynth();
     void newTune();
     void retireTune();
-    void freeRetired();
     bool tuneOver() const;
     void runCloser();
 
-    // Waits for warmUp()'s thread, if one ran; the synthesiser is the window thread's after it.
-    void finishWarmUp()
-    {
-        if (warming.valid())
-            warming.get();
-    }
-
     Options options;
-    std::future<void> warming;
+    std::future<std::shared_ptr<Synthesiser>> warming;
     std::string fileName;
     std::vector<char> tuneData; // the open tune, as read by open()
     bool isOpen = false;
-    bool played = false; // the open tune's player has been started
-
-    fluid_settings_t *settings = nullptr;
-    fluid_synth_t *synth = nullptr;
+    BoundedCalls starts;
+    std::shared_ptr<Synthesiser> synth; // nullptr until made, and after it was left to an output
 
     // Shared with the closer thread; the window's thread changes them only under the mutex.
     mutable std::mutex mutex;
     std::condition_variable wake;
-    std::unique_ptr<AudioOutput> output;
-    bool outputStopping = false; // the closer is stopping an output
-    std::unique_ptr<Tune> tune;
-    std::vector<std::unique_ptr<Tune>> retired; // freed only while no output runs
+    std::unique_ptr<Rendering> output;
+    Tune *tune = nullptr; // the open tune's player, one of the synthesiser's
+    bool played = false;  // the open tune's player has been started
     std::int64_t openedAt = 0; // steadyNow() of the last open()
     std::thread closer;
     bool quitting = false;
@@ -222,116 +200,108 @@ FluidPlayer::Impl::~Impl()
     wake.notify_all();
     if (closer.joinable())
         closer.join();
-    output.reset();
     retireTune();
-    freeRetired();
-    destroySynth();
+    stopAside(std::move(output));
+    if (synth)
+        synth->waitIdle(kLeaveLimit);
 }
 
-void FluidPlayer::Impl::createSynth(const std::string &tuneName)
+// Makes the next synthesiser on a thread of its own, so that the next open() finds it ready.
+// A failure there is left for open() to meet again and report.
+void FluidPlayer::Impl::startWarming()
 {
     try {
-        settings = new_fluid_settings();
-        if (!settings)
-            throw std::bad_alloc();
-        for (const auto &[name, value] : kPlayerSettings)
-            applySetting(settings, name, value);
-        for (const auto &[name, value] : options.settings)
-            applySetting(settings, name, value);
-        synth = new_fluid_synth(settings);
-        if (!synth)
-            throw MediaError("The synthesiser to play " + quoted(tuneName)
-                             + " cannot be started");
-        char *configured = nullptr;
-        fluid_settings_dupstr(settings, "synth.default-soundfont", &configured);
-        const std::string fallback = configured ? configured : "";
-        fluid_free(configured);
-        const std::string font =
-            findSoundFont(options.soundFont, fallback, options.soundFontFolders, tuneName);
-        if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
-            throw MediaError("The sound font " + quoted(font) + " to play "
-                             + quoted(tuneName) + " cannot be loaded");
-        }
-    } catch (...) {
-        destroySynth();
-        throw;
+        warming = std::async(std::launch::async, [made = options]() {
+            installFluidLog();
+            try {
+                return makeSynthesiser(made, std::string());
+            } catch (...) {
+                return std::shared_ptr<Synthesiser>();
+            }
+        });
+    } catch (const std::system_error &) {
+        // No thread to spare: open() makes it.
     }
 }
 
-void FluidPlayer::Impl::destroySynth()
+// Takes the warmed-up synthesiser, if one was being made; it is the window thread's after it.
+void FluidPlayer::Impl::finishWarmUp()
 {
-    if (synth)
-        delete_fluid_synth(synth);
-    if (settings)
-        delete_fluid_settings(settings);
-    synth = nullptr;
-    settings = nullptr;
+    if (!warming.valid())
+        return;
+    std::shared_ptr<Synthesiser> warm = warming.get();
+    if (!synth)
+        synth = std::move(warm);
 }
 
-// Starts the output unless it runs. One that has given up makes way for a fresh one, and so
-// does one that has run so long that too many retired players render beside it. An output
-// the closer is still stopping is waited for first, so that never two outputs render at
-// once; then the retired players are freed.
-void FluidPlayer::Impl::ensureOutput(std::unique_lock<std::mutex> &lock,
-                                     const std::string &tuneName)
+// Under the mutex. Starts the output unless it runs. One that has given up makes way for a
+// fresh one, and so does one that has run so long that too many retired players render
+// beside it; never two render at once, so the one before must have stopped first.
+void FluidPlayer::Impl::ensureOutput(const std::string &tuneName)
 {
-    if (output && output->running() && retired.size() < kRetiredLimit)
+    if (output && output->output->running() && synth->retiredCount() < kRetiredLimit)
         return;
-    output.reset();
-    wake.wait(lock, [this] { return !outputStopping; });
-    freeRetired();
-    output = startAudioOutput(options.drivers, settings, synth, tuneName);
+    stopAside(std::move(output));
+    if (!synth->waitIdle(kAnswerLimit)) {
+        abandonSynth();
+        throw noAnswer(tuneName);
+    }
+    // A start given up earlier that still waits for its answer: the server still does not
+    // answer, and asking it again would only wait as long once more.
+    if (starts.late() > 0)
+        throw noAnswer(tuneName);
+    auto rendering = std::make_unique<Rendering>(synth);
+    std::optional<std::unique_ptr<Rendering>> started = starts.run(
+        [rendering = std::move(rendering), drivers = options.drivers, tuneName]() mutable {
+            Synthesiser &s = *rendering->synth;
+            rendering->output = startAudioOutput(drivers, s.settings, s.synth, tuneName);
+            return std::move(rendering);
+        },
+        kAnswerLimit);
+    if (!started) {
+        // The late start renders for this synthesiser once it is through: it keeps it.
+        abandonSynth();
+        throw noAnswer(tuneName);
+    }
+    output = std::move(*started);
     if (!closer.joinable())
         closer = std::thread([this] { runCloser(); });
     wake.notify_all();
+}
+
+// Under the mutex. Leaves the synthesiser, with every player made for it, to the outputs
+// that still render for it, and starts making a fresh one.
+void FluidPlayer::Impl::abandonSynth()
+{
+    tune = nullptr;
+    played = false;
+    synth.reset();
+    if (!warming.valid())
+        startWarming();
 }
 
 // A fresh player for the open tune. Leaves `tune` empty when FluidSynth refuses, so that
 // play() stays silent.
 void FluidPlayer::Impl::newTune()
 {
-    auto fresh = std::make_unique<Tune>();
-    fresh->synth = synth;
-    fresh->player = new_fluid_player(synth);
-    if (!fresh->player)
-        return;
-    Tune *t = fresh.get();
-    if (fluid_player_set_playback_callback(t->player, Tune::onEvent, t) != FLUID_OK
-        || fluid_player_set_tick_callback(t->player, Tune::onTick, t) != FLUID_OK
-        || fluid_player_add_mem(t->player, tuneData.data(), tuneData.size()) != FLUID_OK) {
-        retired.push_back(std::move(fresh));
-        return;
-    }
-    tune = std::move(fresh);
+    tune = synth->newTune(tuneData);
 }
 
-// Stops the tune, cuts every note still sounding and restores the channels' programs and
-// controllers, so that a tune never inherits the sound or the instruments of the one before.
 void FluidPlayer::Impl::retireTune()
 {
-    if (!tune)
-        return;
-    tune->retired.store(true, std::memory_order_release);
-    fluid_player_stop(tune->player);
-    retired.push_back(std::move(tune));
-    fluid_synth_system_reset(synth);
-}
-
-void FluidPlayer::Impl::freeRetired()
-{
-    for (const std::unique_ptr<Tune> &t : retired)
-        delete_fluid_player(t->player);
-    retired.clear();
+    if (tune)
+        synth->retire(tune);
+    tune = nullptr;
 }
 
 // Over when the played tune's FluidSynth player has finished: past its last event, every
 // voice silent and FluidSynth's short wait for the reverb spent. A tune opened and never
-// played, or closed, is over after a while.
+// played, or closed, is over after a while; one whose output stopped rendering is over too.
 bool FluidPlayer::Impl::tuneOver() const
 {
     if (!played || !tune)
         return steadyNow() - openedAt > kUnplayedLimit.count();
-    return fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING;
+    return fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING || tune->stalled();
 }
 
 void FluidPlayer::Impl::runCloser()
@@ -344,17 +314,8 @@ void FluidPlayer::Impl::runCloser()
         }
         wake.wait_for(lock, kCloserPoll);
         // An output that has given up renders nothing more, and its tune never ends.
-        if (!output || quitting || (output->running() && !tuneOver()))
-            continue;
-        std::unique_ptr<AudioOutput> stopping = std::move(output);
-        outputStopping = true;
-        lock.unlock();
-        stopping.reset();
-        lock.lock();
-        outputStopping = false;
-        if (!output)
-            freeRetired();
-        wake.notify_all();
+        if (output && !quitting && (!output->output->running() || tuneOver()))
+            stopAside(std::move(output));
     }
 }
 
@@ -399,17 +360,8 @@ std::string FluidPlayer::findSoundFont(const std::string &first, const std::stri
 
 void FluidPlayer::warmUp()
 {
-    Impl *d = impl_.get();
-    if (d->synth || d->warming.valid())
-        return;
-    d->warming = std::async(std::launch::async, [d] {
-        installFluidLog();
-        try {
-            d->createSynth(std::string());
-        } catch (...) {
-            // open() tries again and reports the failure with the tune's name.
-        }
-    });
+    if (!impl_->synth && !impl_->warming.valid())
+        impl_->startWarming();
 }
 
 void FluidPlayer::setFileName(const std::string &fileName)
@@ -421,16 +373,19 @@ void FluidPlayer::open()
 {
     Impl &d = *impl_;
     close();
-    d.finishWarmUp();
     installFluidLog();
     std::vector<char> data = readTune(d.fileName);
+    // Without an answer from the server, a fresh synthesiser still being made is not needed.
+    if (d.starts.late() > 0)
+        throw noAnswer(d.fileName);
+    d.finishWarmUp();
     if (!d.synth)
-        d.createSynth(d.fileName);
-    std::unique_lock lock(d.mutex);
+        d.synth = makeSynthesiser(d.options, d.fileName);
+    const std::lock_guard lock(d.mutex);
     d.tuneData = std::move(data);
     d.openedAt = steadyNow();
     try {
-        d.ensureOutput(lock, d.fileName);
+        d.ensureOutput(d.fileName);
     } catch (...) {
         d.tuneData.clear();
         throw;
@@ -445,7 +400,7 @@ void FluidPlayer::play()
     if (!d.isOpen)
         return;
     try {
-        std::unique_lock lock(d.mutex);
+        const std::lock_guard lock(d.mutex);
         if (d.played) {
             // FluidSynth's player cannot rewind: a second play gets a fresh one.
             d.retireTune();
@@ -453,7 +408,7 @@ void FluidPlayer::play()
         }
         if (!d.tune)
             return;
-        d.ensureOutput(lock, d.fileName);
+        d.ensureOutput(d.fileName);
         d.played = true;
         d.tune->lastAdvance.store(steadyNow(), std::memory_order_release);
         fluid_player_play(d.tune->player);
@@ -465,11 +420,9 @@ void FluidPlayer::play()
 bool FluidPlayer::isPlaying()
 {
     const Impl &d = *impl_;
-    const Tune *tune = d.tune.get();
-    if (!d.played || !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING)
-        return false;
-    const std::int64_t quiet = steadyNow() - tune->lastAdvance.load(std::memory_order_acquire);
-    if (quiet > kStallLimit.count())
+    const Tune *tune = d.tune;
+    if (!d.played || !tune || fluid_player_get_status(tune->player) != FLUID_PLAYER_PLAYING
+        || tune->stalled())
         return false;
     const int total = tune->totalTicks.load(std::memory_order_acquire);
     return total < 0 || tune->tick.load(std::memory_order_acquire) < total;
@@ -489,7 +442,7 @@ void FluidPlayer::close()
 bool FluidPlayer::outputRunning() const
 {
     const std::lock_guard lock(impl_->mutex);
-    return impl_->output != nullptr || impl_->outputStopping;
+    return impl_->output != nullptr || (impl_->synth && impl_->synth->rendering());
 }
 
 } // namespace quorvel

@@ -9,11 +9,12 @@
 
 namespace quorvel {
 
-// The media player on FluidSynth: General MIDI through one synthesiser that lives as long as
-// the player. The audio output runs only while a tune sounds: open() starts it, and it is
-// stopped again once the tune and its release have ended, so a program that plays nothing
-// costs no processor time for sound. All methods belong to one thread (the window's); the
-// tune plays on the audio output's own thread.
+// The media player on FluidSynth: General MIDI through one synthesiser. The audio output runs
+// only while a tune sounds: open() starts it, and it is stopped again once the tune and its
+// release have ended, so a program that plays nothing costs no processor time for sound. All
+// methods belong to one thread (the window's), and none of them waits for the sound server
+// longer than two seconds; the tune plays on the audio output's own thread. An output that
+// does not answer is left behind with its synthesiser, and the player goes on with fresh ones.
 class FluidPlayer : public MediaPlayer {
 public:
     static constexpr const char *kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
@@ -44,16 +45,19 @@ public:
 
     // Starts creating the synthesiser and loading the sound font on a thread of their own,
     // so that the first open() finds them ready. Without it the first open() does the work.
-    // A failure there is left for open() to meet again and report.
+    // A failure there is left for open() to meet again and report. The player's end waits
+    // for that work.
     void warmUp();
 
     void setFileName(const std::string &fileName) override;
-    // Also throws MediaError when no sound font can be loaded or a setting is unknown.
+    // Also throws MediaError when no sound font can be loaded or a setting is unknown, and
+    // when the sound server does not answer: after two seconds, and at once while it has not
+    // yet answered an earlier open().
     void open() override;
     // Starts the open tune from its beginning, also when it has been played before.
     void play() override;
     // True from play() until the tune's last MIDI event has been played; the last notes may
-    // still ring out. Also false once the audio output has stalled for two seconds.
+    // still ring out. Also false once the audio output has rendered nothing for two seconds.
     bool isPlaying() override;
     void close() override;
 

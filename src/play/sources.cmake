@@ -2,6 +2,7 @@
 target_sources(quorvel_sound PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/fluidplayer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/audiooutput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/synthesiser.cpp
 )
 target_sources(quorvel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/board.cpp

@@ -5,6 +5,7 @@
 #include "play/fluidplayer.h"
 
 #include "library/quorvelerror.h"
+#include "play/audiooutput.h"
 #include "fileoutput.h"
 #include "polling.h"
 #include "steptune.h"
@@ -16,7 +17,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -359,6 +363,32 @@ TEST_F(FluidPlayerTest, SettingsTakeTheirOwnTypes)
         EXPECT_EQ(openError(refusing, tune), "The audio setting \"" + std::string(name) + "="
                                                  + value + "\" is not valid");
     }
+}
+
+// A call that answers in time gives its result or its error; one that does not is given up
+// at its bound, counts as late until it ends on its own, and drops its result there.
+TEST(BoundedCallsTest, ALateCallIsGivenUpAndDropsItsResultWhenItEnds)
+{
+    quorvel::BoundedCalls calls;
+    const auto forever = std::chrono::hours(1);
+    EXPECT_EQ(calls.run([] { return 7; }, forever), 7);
+    EXPECT_THROW(calls.run([]() -> int { throw MediaError("no"); }, forever), MediaError);
+
+    std::promise<void> answer;
+    std::shared_future<void> answered = answer.get_future().share();
+    auto result = std::make_shared<int>(1);
+    std::weak_ptr<int> dropped = result;
+    const auto late = calls.run(
+        [answered, held = std::move(result)]() mutable {
+            answered.wait();
+            return std::move(held);
+        },
+        std::chrono::milliseconds(0));
+    EXPECT_FALSE(late.has_value());
+    EXPECT_EQ(calls.late(), 1);
+    answer.set_value();
+    EXPECT_TRUE(eventually([&] { return calls.late() == 0; }));
+    EXPECT_TRUE(dropped.expired()) << "the late result was kept";
 }
 
 } // namespace
