@@ -350,24 +350,20 @@ bool GridBase::navigate(QKeyEvent *event)
     const int page = qMax(1, visibleRowCount());
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     // Ctrl with an arrow only moves, so a player who listens can go back to a card they
-    // remember without turning the cards on the way.
-    bool click = true;
+    // remember without turning the cards on the way. (Qt numbers the four arrows in a row.)
+    const bool click = !ctrl || event->key() < Qt::Key_Left || event->key() > Qt::Key_Down;
     switch (event->key()) {
     case Qt::Key_Left:
         --col;
-        click = !ctrl;
         break;
     case Qt::Key_Right:
         ++col;
-        click = !ctrl;
         break;
     case Qt::Key_Up:
         --row;
-        click = !ctrl;
         break;
     case Qt::Key_Down:
         ++row;
-        click = !ctrl;
         break;
     case Qt::Key_Home:
         col = 0;

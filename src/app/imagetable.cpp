@@ -1,6 +1,6 @@
 #include "imagetable.h"
 
-#include "library/bitmapcheck.h"
+#include "editor/gamefiles.h"
 #include "library/filecalls.h"
 #include "library/gamefolder.h"
 #include "library/quorvelerror.h"
@@ -27,11 +27,9 @@ void ImageTable::load(int slot, const std::string &fileName)
                                                             kLargestReadFile);
     if (file.outcome != Outcome::Read && file.outcome != Outcome::TooLarge)
         throw QuorvelError("Cannot open file " + fileName);
-    QImage picture;
-    if (file.outcome == Outcome::TooLarge || !isWholeBitmap(file.bytes) ||
-        !picture.loadFromData(QByteArray::fromRawData(file.bytes.data(),
-                                                      qsizetype(file.bytes.size())),
-                              "BMP"))
+    const QImage picture =
+        file.outcome == Outcome::Read ? decodedBitmap(file.bytes) : QImage();
+    if (picture.isNull())
         throw QuorvelError("Bitmap image is not valid");
     if (!images_[slot])
         create(slot);

@@ -121,7 +121,6 @@ QString SingleInstance::stemFor(const QString &folder)
     return runtime.isEmpty() ? QString() : runtime + QLatin1Char('/') + keyFor(folder);
 }
 
-
 bool SingleInstance::runsIn(const QString &folder)
 {
     const QString stem = stemFor(folder);

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -142,18 +143,10 @@ void FileChoosing::install(TForm1 &form)
 {
     auto *choosing = new FileChoosing(form);
     Ui::TForm1 &ui = form.ui;
-    // Each with the name its label gives it.
-    const std::pair<QLineEdit *, const char *> pictures[] = {{ui.EditCardBack, "Card Back"},
-                                                             {ui.EditRedCard, "Red Card"},
-                                                             {ui.EditGreenCard, "Green Card"},
-                                                             {ui.EditBlueCard, "Blue Card"}};
-    const std::pair<QLineEdit *, const char *> tunes[] = {{ui.EditYouWonMidi, "You Won Midi"},
-                                                          {ui.EditReadMeMidi, "Read Me Midi"},
-                                                          {ui.EditHelpMidi, "Help Midi"}};
-    for (const auto &[edit, field] : pictures)
-        choosing->watchField(edit, GameFileKind::Picture, QString::fromLatin1(field));
-    for (const auto &[edit, field] : tunes)
-        choosing->watchField(edit, GameFileKind::Tune, QString::fromLatin1(field));
+    for (QLineEdit *edit : {ui.EditCardBack, ui.EditRedCard, ui.EditGreenCard, ui.EditBlueCard})
+        choosing->watchField(edit, GameFileKind::Picture);
+    for (QLineEdit *edit : {ui.EditYouWonMidi, ui.EditReadMeMidi, ui.EditHelpMidi})
+        choosing->watchField(edit, GameFileKind::Tune);
     choosing->watchGrid(ui.EditorBMPsGrid, GameFileKind::Picture);
     choosing->watchGrid(ui.EditorMidisGrid, GameFileKind::Tune);
     choosing->watchPreview();
@@ -182,9 +175,9 @@ std::unique_ptr<FileDialogs> FileChoosing::setDialogs(std::unique_ptr<FileDialog
     return dialogs;
 }
 
-void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind, const QString &field)
+void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind)
 {
-    const Target target{edit, -1, kind, field};
+    const Target target{edit, -1, kind};
     EventHook::install(edit, [this, target, edit](QEvent *event) {
         return fieldEvent(target, event, edit);
     });
@@ -194,7 +187,7 @@ void FileChoosing::watchField(QLineEdit *edit, GameFileKind kind, const QString 
 // or not its in-place editor is open; the mouse's menu and drops on the cell under it.
 void FileChoosing::watchGrid(StringGrid *grid, GameFileKind kind)
 {
-    const auto current = [grid, kind] { return Target{grid, grid->currentCol(), kind, {}}; };
+    const auto current = [grid, kind] { return Target{grid, grid->currentCol(), kind}; };
     EventHook::install(grid, [this, current](QEvent *event) {
         return fieldEvent(current(), event, nullptr);
     });
@@ -213,7 +206,7 @@ void FileChoosing::watchGrid(StringGrid *grid, GameFileKind kind)
             return false;
         int col = -1, row = -1;
         const bool onCell = grid->cellAt(at, &col, &row);
-        const Target target{grid, col, kind, {}};
+        const Target target{grid, col, kind};
         if (event->type() == QEvent::ContextMenu) {
             showMenu(static_cast<QContextMenuEvent *>(event), onCell ? &target : nullptr,
                      nullptr);
@@ -329,13 +322,17 @@ void FileChoosing::showMenu(QContextMenuEvent *event, const Target *target, QMen
     });
 }
 
-// The name the author knows a field by: its label, or the heading of its grid's column.
+// The name the author knows a field by: the heading of its grid's column ("Song 3"), or the
+// label that stands above it ("Card Back").
 QString FileChoosing::fieldName(const Target &target) const
 {
-    if (!target.field.isEmpty())
-        return target.field;
-    const bool cards = target.control == form_.ui.EditorBMPsGrid;
-    return QStringLiteral("%1 %2").arg(cards ? "Card" : "Song").arg(target.col + 1);
+    if (auto *grid = qobject_cast<StringGrid *>(target.control))
+        return grid->cell(target.col, 0);
+    for (const QLabel *label : form_.ui.QuorvelEditor->findChildren<QLabel *>()) {
+        if (label->buddy() == target.control)
+            return label->text();
+    }
+    return {};
 }
 
 // Where the last file of the kind came from while the program runs; at first the user's

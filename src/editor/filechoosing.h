@@ -62,17 +62,15 @@ public:
     std::unique_ptr<FileDialogs> setDialogs(std::unique_ptr<FileDialogs> dialogs);
 
 private:
-    // A file field (column -1, with the name its label gives it) or a column of the card
-    // row of a string grid.
+    // A file field (column -1) or a column of the card row of a string grid.
     struct Target {
         QWidget *control = nullptr;
         int col = -1;
         GameFileKind kind = GameFileKind::Picture;
-        QString field;
     };
 
     explicit FileChoosing(TForm1 &form);
-    void watchField(QLineEdit *edit, GameFileKind kind, const QString &field);
+    void watchField(QLineEdit *edit, GameFileKind kind);
     void watchGrid(StringGrid *grid, GameFileKind kind);
     void watchPreview();
     // Ctrl+O, the context menu (with the standard one of `edit`, if any) and drops.

@@ -1,7 +1,7 @@
 #include "gamearchive.h"
 
 #include "editor/editorstore.h"
-#include "library/bitmapcheck.h"
+#include "editor/gamefiles.h"
 #include "library/filecalls.h"
 #include "library/gamefolder.h"
 #include "library/gameselection.h"
@@ -12,8 +12,6 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <QByteArray>
-#include <QImage>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -201,16 +199,6 @@ std::map<std::string, std::string> ArchiveReader::read()
     return files;
 }
 
-// A picture of the archive must load as the game will load it.
-bool isCardPicture(const std::string &bytes)
-{
-    QImage picture;
-    return isWholeBitmap(bytes) &&
-           picture.loadFromData(
-               QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())),
-               "BMP");
-}
-
 // ---- Writing
 
 // The archive is made in memory and written out whole, so a failure replaces nothing.
@@ -379,7 +367,7 @@ std::int32_t importGame(const std::string &archivePath)
         } catch (const QuorvelError &e) {
             reader.refuse(lowerFirst(e.what()));
         }
-        if (!slot.tune && !isCardPicture(file->second))
+        if (!slot.tune && decodedBitmap(file->second).isNull())
             reader.refuse("the picture " + quoted(name) + " is not a Windows bitmap of at "
                           "most 4096 x 4096 pixels, or it is damaged");
         files.insert(*file);

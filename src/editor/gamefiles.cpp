@@ -1,5 +1,6 @@
 #include "gamefiles.h"
 
+#include "library/bitmapcheck.h"
 #include "library/gamefolder.h"
 #include "library/gamerecord.h"
 #include "library/midilength.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 namespace quorvel {
 namespace {
@@ -28,45 +30,15 @@ constexpr std::size_t kLargestPicture = 64u << 20;
 // neither clashes with a picture nor reads as one of the players' colours.
 const QColor kGround(192, 192, 192);
 
-QByteArray asBytes(const std::string &bytes)
+QByteArray asBytes(std::string_view bytes)
 {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::uint32_t littleEndian(const std::string &b, std::size_t at, int size)
-{
-    std::uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-
-// Whether an uncompressed bitmap's rows are all in the file: Qt reads a file cut short as
-// a picture with black rows, which must not pass for a whole card.
-bool rowsComplete(const std::string &b)
-{
-    if (b.size() < 54)
-        return false;
-    const std::uint32_t offset = littleEndian(b, 10, 4);
-    const std::uint32_t compression = littleEndian(b, 30, 4);
-    if (littleEndian(b, 14, 4) < 40 || (compression != 0 && compression != 3))
-        return true; // old or compressed bitmaps: Qt's reader checks them itself
-    // Width and height are signed; a negative height means rows stored top down.
-    const auto size = [&](std::size_t at) {
-        const auto value = static_cast<std::int32_t>(littleEndian(b, at, 4));
-        return static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(value)));
-    };
-    const std::uint64_t stride = (size(18) * littleEndian(b, 28, 2) + 31) / 32 * 4;
-    return offset + stride * size(22) <= b.size();
 }
 
 // A Windows bitmap that loads as a card as it is.
 bool isCardBitmap(const std::string &bytes)
 {
-    QImage picture;
-    return bytes.starts_with("BM") && rowsComplete(bytes) &&
-           picture.loadFromData(asBytes(bytes), "BMP") && picture.width() == kCardWidth &&
-           picture.height() == kCardHeight;
+    return decodedBitmap(bytes).size() == QSize(kCardWidth, kCardHeight);
 }
 
 // The most pixels a picture may have: a 100-megapixel camera's photos and some room. One
@@ -161,7 +133,9 @@ std::string cardFromPicture(const std::string &bytes, const std::string &shownNa
         throw QuorvelError(quoted(shownName) + " is not a picture");
     const int limit = decodeSmall(reader, shownName);
     QImage picture;
-    if (!(reader.format() == "bmp" && !rowsComplete(bytes))) {
+    // Qt reads a bitmap cut short as a picture with black rows, which must not pass for a
+    // card; its size was bounded above.
+    if (reader.format() != "bmp" || isWholeBitmap(bytes, std::numeric_limits<int>::max())) {
         const AllocationLimit raised(limit);
         picture = reader.read();
     }
@@ -202,6 +176,14 @@ bool inGameFolder(const fs::path &file)
 }
 
 } // namespace
+
+QImage decodedBitmap(std::string_view bytes)
+{
+    QImage picture;
+    if (isWholeBitmap(bytes))
+        picture.loadFromData(asBytes(bytes), "BMP");
+    return picture;
+}
 
 std::string bringIntoGameFolder(const std::string &path, GameFileKind kind)
 {

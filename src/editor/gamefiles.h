@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QImage>
 #include <string>
+#include <string_view>
 
 namespace quorvel {
 
 enum class GameFileKind { Picture, Tune };
+
+// A Windows bitmap file's picture as the game shows it, decoded only when the file is whole
+// and of at most 4096 x 4096 pixels (isWholeBitmap); a null image when it is not one.
+QImage decodedBitmap(std::string_view bytes);
 
 // Brings a file an author chose (UTF-8 path, any folder) into the game's folder, which is the
 // working folder (where quorvels.dat lives), and returns the name to store in the record: a

@@ -19,7 +19,7 @@ bool numberAt(std::string_view bytes, std::size_t offset, int size, std::uint32_
 
 } // namespace
 
-bool isWholeBitmap(std::string_view bytes)
+bool isWholeBitmap(std::string_view bytes, long largestSide)
 {
     std::uint32_t pixelsAt = 0, infoSize = 0;
     if (!bytes.starts_with("BM") || !numberAt(bytes, 10, 4, pixelsAt) ||
@@ -41,7 +41,7 @@ bool isWholeBitmap(std::string_view bytes)
         width = static_cast<std::int32_t>(w);
         height = std::llabs(static_cast<std::int32_t>(h)); // negative: rows stored top down
     }
-    if (width < 1 || height < 1 || width > kLargestPictureSide || height > kLargestPictureSide)
+    if (width < 1 || height < 1 || width > largestSide || height > largestSide)
         return false;
     constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
     long long pixelBytes = compressedSize;

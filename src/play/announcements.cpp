@@ -2,19 +2,19 @@
 
 #include "scoring.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace quorvel {
 namespace {
 
+// A player's name as a sentence says it: "Green" for "GREEN".
 std::string playerWord(int player)
 {
-    switch (player) {
-    case kGreen:
-        return "Green";
-    case kBlue:
-        return "Blue";
-    default:
-        return "Red";
-    }
+    std::string word = PlayerName(player);
+    std::transform(word.begin() + 1, word.end(), word.begin() + 1,
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return word;
 }
 
 } // namespace

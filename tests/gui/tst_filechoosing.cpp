@@ -102,10 +102,6 @@ struct Editor {
         QTest::keyClick(control, Qt::Key_O, Qt::ControlModifier);
         QApplication::setActiveWindow(w.form.get());
     }
-    QStringList menu(QWidget *widget, QPoint at, const QString &entry)
-    {
-        return pickFromMenu(widget, at, entry);
-    }
     QColor shown(DrawGrid *grid, int col)
     {
         return grid->viewport()->grab().toImage().pixelColor(grid->cellRect(col, 0).center());
@@ -190,7 +186,7 @@ void TestFileChoosing::dialogChoosesLikeTypingAndEnter()
 
     // The grid's menu on a cell: the tune, already brought in, keeps its name.
     StringGrid *songs = t.ui().EditorMidisGrid;
-    const QStringList entries = t.menu(songs->viewport(), songs->cellRect(4, 1).center(),
+    const QStringList entries = pickFromMenu(songs->viewport(), songs->cellRect(4, 1).center(),
                                        "Choose File...");
     QCOMPARE(entries, QStringList({"Choose File...", "", "Export This Game...",
                                    "Import a Game...", "Undo Delete"}));
@@ -234,7 +230,7 @@ void TestFileChoosing::exportAndImportFromTheMenu()
     t.dialogs->answers = {archive, archive + ".quorvel"};
 
     // From the page itself, outside the fields: the record on screen is stored first.
-    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    pickFromMenu(t.ui().Label55, {2, 2}, "Export This Game...");
     QCOMPARE(t.dialogs->calls[0],
              "Export This Game|" + QDir::home().filePath("Holiday- 2026.quorvel") +
                  "|Festral Quorvel games (*.quorvel *.QUORVEL)");
@@ -244,7 +240,7 @@ void TestFileChoosing::exportAndImportFromTheMenu()
     QVERIFY(library.mid(4 * kRecordSize).contains("Holiday: 2026"));
 
     // A field's menu keeps its editing entries and imports.
-    const QStringList entries = t.menu(t.ui().EditorGameName, {5, 5}, "Import a Game...");
+    const QStringList entries = pickFromMenu(t.ui().EditorGameName, {5, 5}, "Import a Game...");
     QVERIFY(entries.size() > 4 && entries.contains("Import a Game..."));
     QCOMPARE(t.dialogs->calls.size(), 2);
     QCOMPARE(t.w->editor.EditIndex, 5);
@@ -267,11 +263,11 @@ void TestFileChoosing::exportAndImportFromTheMenu()
     kept.close();
     t.dialogs->answers = {archive, archive};
     t.dialogs->replies = {false, true};
-    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    pickFromMenu(t.ui().Label55, {2, 2}, "Export This Game...");
     QCOMPARE(t.dialogs->asked, QStringList{archive + ".quorvel"});
     QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
     kept.close();
-    t.menu(t.ui().Label55, {2, 2}, "Export This Game...");
+    pickFromMenu(t.ui().Label55, {2, 2}, "Export This Game...");
     QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll().startsWith("PK"));
     QVERIFY(t.errors.texts.isEmpty());
 }
